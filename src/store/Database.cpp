@@ -1,0 +1,254 @@
+#include "store/Database.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <utility>
+
+namespace mendor {
+
+namespace {
+
+// Another program (or another instance) holding a write lock: wait a little before failing.
+constexpr int kBusyTimeoutMs = 3000;
+
+std::string errorText(sqlite3* db, const char* what) {
+    return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+}
+
+} // namespace
+
+QString quoteIdentifier(const QString& name) {
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString quoteLiteral(const QString& text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// ---- Statement ------------------------------------------------------------------------------
+
+Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = errorText(db_, "prepare") + " in: " + utf8.toStdString();
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw SqlError(message, rc);
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        db_ = std::exchange(other.db_, nullptr);
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+void Statement::check(int rc, const char* what) const {
+    if (rc != SQLITE_OK)
+        throw SqlError(errorText(db_, what), rc);
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    check(sqlite3_bind_int64(stmt_, index, value), "bind");
+    return *this;
+}
+
+Statement& Statement::bind(int index, const QString& text) {
+    if (text.isNull())
+        return bindNull(index);
+    const QByteArray utf8 = text.toUtf8();
+    check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT), "bind");
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    check(sqlite3_bind_null(stmt_, index), "bind");
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const std::string message = errorText(db_, "step");
+    sqlite3_reset(stmt_);
+    throw SqlError(message, rc);
+}
+
+void Statement::execute() {
+    while (step()) {
+    }
+}
+
+void Statement::reset() { sqlite3_reset(stmt_); }
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+}
+
+int Statement::columnIndex(const QString& name) const {
+    const int count = columnCount();
+    for (int i = 0; i < count; ++i) {
+        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int Statement::requireColumn(const QString& name) const {
+    const int index = columnIndex(name);
+    if (index < 0)
+        throw SqlError("no column " + name.toStdString(), SQLITE_ERROR);
+    return index;
+}
+
+bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+std::int64_t Statement::columnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+QString Statement::columnText(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (!text)
+        return QString();
+    return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
+}
+
+// ---- Database -------------------------------------------------------------------------------
+
+Database Database::openWith(const QString& path, int flags) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw SqlError("The database " + path.toStdString() + " does not exist.", SQLITE_CANTOPEN);
+    if (!info.isFile() || !info.isReadable())
+        throw SqlError("The database " + path.toStdString() + " cannot be read.", SQLITE_CANTOPEN);
+
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = "Cannot open " + path.toStdString() + ": " +
+                                    (db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        throw SqlError(message, rc);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 0);
+    Database database(db, path);
+    // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
+    try {
+        database.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).execute();
+    } catch (const SqlError& e) {
+        throw SqlError(path.toStdString() + " is not a usable catalog database (" + e.what() + ")", e.code());
+    }
+    return database;
+}
+
+Database Database::open(const QString& path) { return openWith(path, SQLITE_OPEN_READWRITE); }
+
+Database Database::openReadOnly(const QString& path) { return openWith(path, SQLITE_OPEN_READONLY); }
+
+Database::~Database() { close(); }
+
+Database::Database(Database&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)) {}
+
+Database& Database::operator=(Database&& other) noexcept {
+    if (this != &other) {
+        close();
+        db_ = std::exchange(other.db_, nullptr);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+void Database::close() noexcept {
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+void Database::exec(const QString& sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        std::string message = error ? error : sqlite3_errstr(rc);
+        sqlite3_free(error);
+        throw SqlError(message + " in: " + sql.toStdString(), rc);
+    }
+}
+
+bool Database::execIgnoringErrors(const QString& sql) noexcept {
+    return sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+Statement Database::prepare(const QString& sql) const { return Statement(db_, sql); }
+
+std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+
+QStringList Database::tableNames() const {
+    QStringList names;
+    Statement query = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
+    while (query.step())
+        names << query.columnText(0);
+    // The schema table itself is a table of the engine's, like Jet's MSys tables.
+    names.prepend(QStringLiteral("sqlite_master"));
+    return names;
+}
+
+bool Database::hasTable(const QString& name) const {
+    Statement query = prepare(
+        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
+    query.bind(1, name);
+    return query.step();
+}
+
+void Database::createView(const QString& name, const QString& selectSql) {
+    dropView(name);
+    exec(QStringLiteral("CREATE VIEW %1 AS %2").arg(quoteIdentifier(name), selectSql));
+}
+
+void Database::dropView(const QString& name) {
+    exec(QStringLiteral("DROP VIEW IF EXISTS %1").arg(quoteIdentifier(name)));
+}
+
+void Database::compactInto(const QString& source, const QString& destination) {
+    Database db = open(source);
+    Statement vacuum = db.prepare(QStringLiteral("VACUUM INTO ?1"));
+    vacuum.bind(1, destination);
+    vacuum.execute();
+}
+
+// ---- Transaction ----------------------------------------------------------------------------
+
+Transaction::Transaction(Database& db) : db_(db) { db_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+
+Transaction::~Transaction() {
+    if (open_)
+        db_.execIgnoringErrors(QStringLiteral("ROLLBACK"));
+}
+
+void Transaction::commit() {
+    db_.exec(QStringLiteral("COMMIT"));
+    open_ = false;
+}
+
+} // namespace mendor

@@ -1,0 +1,75 @@
+#include "store/Schema.h"
+
+#include "store/Database.h"
+
+namespace mendor {
+
+QString DirsTable(const QString& t) { return t + QStringLiteral("_dirs"); }
+
+QString FilesTable(const QString& t) { return t + QStringLiteral("_files"); }
+
+bool IsReservedTable(const QString& name) {
+    const QString n = name.toLower();
+    return n.startsWith(QLatin1String("msys")) || n.startsWith(QLatin1String("sqlite_")) ||
+           n.startsWith(QLatin1Char('~')) || n == QLatin1String("index") ||
+           n == QLatin1String("dir_template") || n == QLatin1String("file_template") ||
+           n == QLatin1String("version");
+}
+
+QString VolumeTableNameOf(const QString& tableName) {
+    const int at = tableName.indexOf(QLatin1Char('_'));
+    return at < 0 ? QString() : tableName.left(at).trimmed();
+}
+
+namespace {
+
+// The template's own CREATE TABLE text with its name replaced keeps the column types and the
+// ID primary key, which a plain CREATE TABLE ... AS SELECT would drop.
+QString templateDefinition(Database& db, const QString& templateName) {
+    Statement query = db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=?1"));
+    query.bind(1, templateName);
+    if (!query.step())
+        throw SqlError("the database has no table " + templateName.toStdString(), 1);
+    return query.columnText(0);
+}
+
+void createFromTemplate(Database& db, const QString& templateName, const QString& table) {
+    QString sql = templateDefinition(db, templateName);
+    const int open = sql.indexOf(QLatin1Char('('));
+    if (open < 0)
+        throw SqlError("unexpected definition of " + templateName.toStdString(), 1);
+    sql = QStringLiteral("CREATE TABLE %1 %2").arg(quoteIdentifier(table), sql.mid(open));
+    db.exec(sql);
+}
+
+} // namespace
+
+void CreateVolumeTables(Database& db, const QString& t) {
+    createFromTemplate(db, QStringLiteral("dir_template"), DirsTable(t));
+    createFromTemplate(db, QStringLiteral("file_template"), FilesTable(t));
+}
+
+void DropVolumeTables(Database& db, const QString& t) {
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(DirsTable(t))));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(FilesTable(t))));
+}
+
+void CreateVolumeIndexes(Database& db, const QString& t) {
+    for (const QString& table : {DirsTable(t), FilesTable(t)}) {
+        db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (\"parent\")")
+                    .arg(quoteIdentifier(table + QStringLiteral("_parent")), quoteIdentifier(table)));
+    }
+}
+
+int CatalogVersionOf(Database& db) {
+    try {
+        Statement query = db.prepare(QStringLiteral("SELECT \"version\" FROM \"version\""));
+        if (!query.step() || query.isNull(0))
+            return -1;
+        return int(query.columnInt(0));
+    } catch (const SqlError&) {
+        return -1;
+    }
+}
+
+} // namespace mendor

@@ -1,0 +1,35 @@
+#pragma once
+// The fixed tables of a catalog database and the table pair of each volume.
+#include <QString>
+
+namespace mendor {
+
+class Database;
+
+inline constexpr int kCatalogVersion = 3;
+
+/// t & "_dirs" and t & "_files".
+QString DirsTable(const QString& t);
+QString FilesTable(const QString& t);
+
+/// True for the engine's own tables and the four fixed ones: the lower-case name begins with
+/// "msys", "sqlite_" or "~", or is index, dir_template, file_template or version.
+bool IsReservedTable(const QString& name);
+
+/// The table name t of a volume table: the text before its first "_" (trimmed); empty when
+/// the name has no "_".
+QString VolumeTableNameOf(const QString& tableName);
+
+/// Creates t_dirs and t_files with the column layout of the template tables (empty).
+void CreateVolumeTables(Database& db, const QString& t);
+
+/// Drops t_dirs and t_files, ignoring tables that do not exist.
+void DropVolumeTables(Database& db, const QString& t);
+
+/// Creates the index on parent of both volume tables; done after the rows are written.
+void CreateVolumeIndexes(Database& db, const QString& t);
+
+/// The value of the version table, or -1 when it cannot be read.
+int CatalogVersionOf(Database& db);
+
+} // namespace mendor
