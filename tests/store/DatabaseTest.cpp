@@ -72,6 +72,7 @@ TEST(Database, VolumeTablesWithDigitNamesAndQuotedIdentifiers) {
     EXPECT_EQ(read.columnText(QStringLiteral("name")), QStringLiteral("x'; DROP TABLE \"index\"; --"));
     EXPECT_EQ(read.columnInt(QStringLiteral("size")), 5000000000LL);
     EXPECT_THROW(read.columnInt(QStringLiteral("missing")), SqlError);
+    read.reset();
 
     CreateVolumeIndexes(db, QStringLiteral("0002ffff"));
     DropVolumeTables(db, QStringLiteral("0002ffff"));
