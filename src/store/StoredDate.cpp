@@ -1,0 +1,18 @@
+#include "store/StoredDate.h"
+
+#include <QTimeZone>
+
+namespace mendor {
+
+std::int64_t ToStoredSeconds(const QDateTime& dateTime) {
+    const QDateTime asUtc(dateTime.date(), dateTime.time(), QTimeZone::UTC);
+    return asUtc.toSecsSinceEpoch();
+}
+
+QDateTime FromStoredSeconds(std::int64_t seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::UTC);
+}
+
+std::int64_t NowLocalStoredSeconds() { return ToStoredSeconds(QDateTime::currentDateTime()); }
+
+} // namespace mendor
