@@ -1,0 +1,18 @@
+#pragma once
+// The table of registered commands, for main() and the usage texts.
+#include "cli/CliCommand.h"
+
+#include <QString>
+
+#include <map>
+
+namespace mendor::cli {
+
+struct CliCommandInfo {
+    QString usage;
+    CliHandler handler = nullptr;
+};
+
+std::map<QString, CliCommandInfo>& registry();
+
+} // namespace mendor::cli
