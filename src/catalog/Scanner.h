@@ -1,0 +1,35 @@
+#pragma once
+// The directory scanner: walks one mounted volume from its root into the volume's table pair.
+#include "shell/ProgressSink.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace mendor {
+
+class Database;
+
+struct ScanOptions {
+    bool zipAsFolders = true;     ///< ZIP archives are catalogued as folders with their members
+    bool readDescriptIon = true;  ///< descript.ion files give items their descriptions
+};
+
+struct ScanTotals {
+    std::int32_t folderCount = 0; ///< folders seen (real folders and, as folders, archives)
+    std::int32_t fileCount = 0;   ///< files seen (archives included)
+    bool aborted = false;         ///< gAbort was set during the walk
+};
+
+/// The counting pass: the folders (and, as folders, archives) below localRoot that a scan
+/// will visit. Polls gAbort; reports "Analyzing Directory Structure... n Dirs".
+std::int32_t CountFolders(const QString& localRoot, const ScanOptions& options, ProgressSink& progress);
+
+/// Writes one row per folder and file of the volume at localRoot into t_dirs and t_files (which
+/// exist and are empty), the folder totals, the index on parent, and removes the marker file's
+/// row. driveName is the root row's name ("E:"). Runs inside the caller's transaction.
+/// Polls gAbort; an aborted scan leaves its rows for the caller to discard.
+ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
+                      const ScanOptions& options, ProgressSink& progress);
+
+} // namespace mendor

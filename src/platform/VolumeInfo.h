@@ -1,0 +1,36 @@
+#pragma once
+// What a drive reports about the medium in it: sizes, label and serial number, as Windows
+// reports them for the same medium; and the few things done to it (hide the marker, eject).
+#include "platform/DriveTable.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace mendor {
+
+struct DiskSpace {
+    std::int64_t total = 0; ///< bytes; 0 when the drive is not ready
+    std::int64_t free = 0;  ///< total free bytes
+};
+
+/// statvfs of the drive's root, with the fallbacks for file systems that report no size.
+DiskSpace DiskSpaceOf(const DriveInfo& drive);
+
+/// The drive type of a letter now (NoRootDir when unmapped or its root is missing).
+DriveType DriveTypeOf(const DriveInfo& drive);
+
+/// The file system's label, trimmed; empty when it has none.
+QString VolumeLabelOf(const DriveInfo& drive);
+
+/// The 32-bit serial number Windows would report; nullopt when it cannot be read.
+std::optional<std::uint32_t> VolumeSerialOf(const DriveInfo& drive);
+
+/// Gives a file the hidden attribute where the file system keeps one. Best effort.
+void SetHiddenAttribute(const QString& localPath);
+
+/// Unmounts and ejects the medium of a removable or optical drive. The result is not reported.
+void EjectDrive(const DriveInfo& drive);
+
+} // namespace mendor
