@@ -28,6 +28,10 @@ void LoadSettings();
 /// Writes the eleven "Options" keys in table order.
 void SaveOptions();
 
+/// Sets the browse widths of list modes 1 to 4, columns 1 to 9, to 100: the start-up step that
+/// comes after LoadSettings and before LoadFilePaneWidths(4).
+void SetDefaultFilePaneWidths();
+
 /// Reads the keys of columns 1 to 9 of one list mode into gColumnWidths; non-numbers keep the
 /// entry, negative widths read as 100.
 void LoadFilePaneWidths(int mode);

@@ -1,0 +1,35 @@
+#pragma once
+// The catalog databases of a data folder: every regular "*.mdb" file, with its number of
+// volumes and whether it can be used.
+#include <cstdint>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace mendor {
+
+/// One database file of the data folder.
+struct DatabaseInfo {
+    QString fileName; ///< as the file system spells it, with its extension: "Music.mdb"
+    QString name;     ///< the file name without its last four characters: "Music"
+    QString path;
+    std::int64_t volumeCount = 0; ///< rows of "index"; 0 when it cannot be read
+    bool usable = false;          ///< a catalog database of version 3
+    /// Why the database is not usable: "not a catalog database", "version N" or
+    /// "cannot be read: ..."; empty when it is usable.
+    QString problem;
+};
+
+/// The names of the folder's database files: regular files (or links to them) whose name ends
+/// in ".mdb" in any letter case, hidden files left out. Sorted by name without regard to case
+/// (names differing only in case by their exact spelling), the order a Windows folder lists them.
+QStringList DatabaseFileNames(const QString& folder);
+
+/// Opens one database file read-only and describes it. Never throws: a file that is not SQLite,
+/// is truncated or lacks the fixed tables is reported through problem.
+DatabaseInfo DescribeDatabase(const QString& path);
+
+/// DescribeDatabase for every file of DatabaseFileNames(folder), in that order.
+QList<DatabaseInfo> ListDatabases(const QString& folder);
+
+} // namespace mendor
