@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <unistd.h>
 
 namespace mendor {
@@ -53,10 +52,16 @@ QString ProgramFolder() {
     return perUserFolder();
 }
 
-void SetInstallFolderOverride(const QString& folder) { installOverride() = folder; }
+void SetInstallFolderOverride(const QString& folder) {
+    installOverride() = folder;
+}
 
-void SetProgramFolderOverride(const QString& folder) { programOverride() = folder; }
+void SetProgramFolderOverride(const QString& folder) {
+    programOverride() = folder;
+}
 
-QString InstallFile(const QString& relativePath) { return InstallFolder() + QLatin1Char('/') + relativePath; }
+QString InstallFile(const QString& relativePath) {
+    return InstallFolder() + QLatin1Char('/') + relativePath;
+}
 
 } // namespace mendor

@@ -3,10 +3,9 @@
 // reports them for the same medium; and the few things done to it (hide the marker, eject).
 #include "platform/DriveTable.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <QString>
 
 namespace mendor {
 
@@ -14,6 +13,10 @@ struct DiskSpace {
     std::int64_t total = 0; ///< bytes; 0 when the drive is not ready
     std::int64_t free = 0;  ///< total free bytes
 };
+
+/// The drive's root now: for a drive that follows its device, where the device is mounted at this
+/// moment (empty when it is not); for every other drive its root.
+QString CurrentRootOf(const DriveInfo& drive);
 
 /// statvfs of the drive's root, with the fallbacks for file systems that report no size.
 DiskSpace DiskSpaceOf(const DriveInfo& drive);

@@ -1,0 +1,30 @@
+#include "platform/EjectService.h"
+
+#include <QRegularExpression>
+
+namespace mendor {
+
+void EjectDrive(const DriveInfo& drive, EjectService& service) {
+    if ((drive.type != DriveType::Removable && drive.type != DriveType::CdRom) || drive.device.isEmpty() ||
+        !drive.device.startsWith(QLatin1String("/dev/")))
+        return;
+
+    const QString block = service.blockObjectOf(drive.device);
+    if (!block.isEmpty()) {
+        const QString driveObject = service.driveObjectOf(block);
+        if (driveObject.isEmpty()) {
+            service.unmount(block);
+            return;
+        }
+        bool allUnmounted = true;
+        for (const QString& fileSystem : service.mountedFileSystemsOf(driveObject))
+            allUnmounted = service.unmount(fileSystem) && allUnmounted;
+        if (allUnmounted && (service.eject(driveObject) || service.powerOff(driveObject)))
+            return;
+    }
+    static const QRegularExpression optical(QStringLiteral("^/dev/sr\\d+$"));
+    if (optical.match(drive.device).hasMatch())
+        service.openTray(drive.device);
+}
+
+} // namespace mendor

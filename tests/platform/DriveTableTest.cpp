@@ -1,0 +1,161 @@
+#include "platform/DriveTable.h"
+
+#include "shell/ProfileFile.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace mendor {
+namespace {
+
+/// A fake system with one floppy drive, two optical drives and a settings file.
+class DriveTableLoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sources.roots.sys = dir.path() + "/sys";
+        sources.roots.udevData = dir.path() + "/udev";
+        sources.settingsPath = dir.path() + "/MNP3.ini";
+        for (const char* name : {"fd0", "sr0", "sr1"})
+            QDir().mkpath(sources.roots.sys + "/block/" + name);
+    }
+
+    void setMounts(const QByteArray& lines) {
+        sources.mountInfo = "1 0 254:0 / / rw - ext4 /dev/vda rw\n" + lines;
+    }
+
+    QString rootOf(const DriveTable& table, char letter) const {
+        const auto drive = table.drive(QLatin1Char(letter));
+        return drive ? drive->root : QStringLiteral("<none>");
+    }
+
+    QTemporaryDir dir;
+    DriveTableSources sources;
+};
+
+TEST_F(DriveTableLoad, AssignsFixedFloppyOpticalAndMountLetters) {
+    setMounts("2 1 11:1 / /media/dvd ro - iso9660 /dev/sr1 ro\n"
+              "3 1 0:40 / /mnt/ram rw - tmpfs ram rw\n"
+              "4 1 0:41 / /media/share rw - cifs //nas/share rw\n");
+    const DriveTable table = DriveTable::load(sources);
+
+    QString letters;
+    for (const DriveInfo& d : table.drives())
+        letters += d.letter;
+    EXPECT_EQ(letters, QStringLiteral("ACDEFG"));
+
+    EXPECT_EQ(rootOf(table, 'C'), QStringLiteral("/"));
+    EXPECT_EQ(table.drive('A')->device, QStringLiteral("/dev/fd0"));
+    EXPECT_EQ(table.drive('A')->type, DriveType::Removable);
+    // Optical drives keep their letters with or without a disc.
+    EXPECT_EQ(table.drive('D')->device, QStringLiteral("/dev/sr0"));
+    EXPECT_TRUE(table.drive('D')->root.isEmpty());
+    EXPECT_EQ(table.drive('D')->type, DriveType::CdRom);
+    EXPECT_EQ(table.drive('E')->device, QStringLiteral("/dev/sr1"));
+    EXPECT_EQ(rootOf(table, 'E'), QStringLiteral("/media/dvd"));
+    EXPECT_EQ(table.drive('F')->type, DriveType::RamDisk);
+    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/ram"));
+    EXPECT_EQ(table.drive('G')->type, DriveType::Remote);
+    EXPECT_EQ(table.drive('g')->name(), QStringLiteral("G:"));
+}
+
+TEST_F(DriveTableLoad, RemembersLettersAcrossChangesOfTheMountTable) {
+    setMounts("2 1 0:40 / /mnt/first rw - tmpfs a rw\n"
+              "3 1 0:41 / /mnt/second rw - tmpfs b rw\n");
+    DriveTable::load(sources);
+    // F: and G: after the optical drives D: and E:
+    ProfileFile settings(sources.settingsPath);
+    EXPECT_EQ(settings.readString("DriveLetters", "F", ""), QStringLiteral("mount:/mnt/first"));
+    EXPECT_EQ(settings.readString("DriveLetters", "G", ""), QStringLiteral("mount:/mnt/second"));
+
+    // The first volume is gone and a new one arrives: the second keeps G:, and the newcomer does
+    // not take F:, which the absent volume is remembered under.
+    setMounts("3 1 0:41 / /mnt/second rw - tmpfs b rw\n"
+              "4 1 0:42 / /mnt/third rw - tmpfs c rw\n");
+    DriveTable table = DriveTable::load(sources);
+    EXPECT_EQ(rootOf(table, 'G'), QStringLiteral("/mnt/second"));
+    EXPECT_EQ(rootOf(table, 'H'), QStringLiteral("/mnt/third"));
+    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("<none>"));
+
+    // Back again, in the other order: every volume keeps its letter.
+    setMounts("4 1 0:42 / /mnt/third rw - tmpfs c rw\n"
+              "3 1 0:41 / /mnt/second rw - tmpfs b rw\n"
+              "2 1 0:40 / /mnt/first rw - tmpfs a rw\n");
+    table = DriveTable::load(sources);
+    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/first"));
+    EXPECT_EQ(rootOf(table, 'G'), QStringLiteral("/mnt/second"));
+    EXPECT_EQ(rootOf(table, 'H'), QStringLiteral("/mnt/third"));
+}
+
+TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
+    ProfileFile settings(sources.settingsPath);
+    ASSERT_TRUE(settings.writeString("Drives", "E:", dir.path() + "/folder/"));
+    ASSERT_TRUE(settings.writeString("Drives", "R", "device:/dev/sr0"));
+    ASSERT_TRUE(settings.writeString("Drives", "C:", "")); // an empty value maps nothing
+    setMounts("2 1 11:0 / /media/cd ro - iso9660 /dev/sr0 ro\n"
+              "3 1 0:40 / /mnt/ram rw - tmpfs ram rw\n");
+    const DriveTable table = DriveTable::load(sources);
+
+    EXPECT_EQ(rootOf(table, 'C'), QStringLiteral("/"));
+    EXPECT_EQ(rootOf(table, 'E'), dir.path() + "/folder");
+    EXPECT_EQ(table.drive('E')->device, QStringLiteral("/dev/vda")); // the volume holding the folder
+    // sr0 follows its R: mapping and gets no automatic letter; sr1 takes D:, the RAM disk F:.
+    EXPECT_EQ(rootOf(table, 'R'), QStringLiteral("/media/cd"));
+    EXPECT_TRUE(table.drive('R')->followsDevice);
+    EXPECT_EQ(table.drive('R')->type, DriveType::CdRom);
+    EXPECT_EQ(table.drive('D')->device, QStringLiteral("/dev/sr1"));
+    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/ram"));
+    EXPECT_EQ(table.drives().size(), 6); // with A: for the floppy drive
+}
+
+DriveTable SampleTable() {
+    DriveInfo c;
+    c.letter = 'C';
+    c.root = "/";
+    DriveInfo e;
+    e.letter = 'E';
+    e.root = "/media/u/disc";
+    DriveInfo f;
+    f.letter = 'F';
+    f.root = "/media/u/disc/inner";
+    DriveInfo d; // an optical drive without a disc
+    d.letter = 'D';
+    return DriveTable({f, c, e, d});
+}
+
+TEST(DriveTablePaths, ConvertBothWaysByTheLongestRoot) {
+    const DriveTable table = SampleTable();
+    EXPECT_EQ(table.localPath("E:\\docs\\a.txt"), QStringLiteral("/media/u/disc/docs/a.txt"));
+    EXPECT_EQ(table.localPath("e:\\docs\\"), QStringLiteral("/media/u/disc/docs"));
+    EXPECT_EQ(table.localPath("E:\\"), QStringLiteral("/media/u/disc"));
+    EXPECT_EQ(table.localPath("C:\\home\\u"), QStringLiteral("/home/u"));
+    EXPECT_EQ(table.localPath("C:\\"), QStringLiteral("/"));
+    EXPECT_TRUE(table.localPath("D:\\x").isEmpty()); // no disc
+    EXPECT_TRUE(table.localPath("Q:\\x").isEmpty());
+    EXPECT_TRUE(table.localPath("docs\\a.txt").isEmpty());
+
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/inner/x"), QStringLiteral("F:\\x"));
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/innerx"), QStringLiteral("E:\\innerx"));
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc"), QStringLiteral("E:\\"));
+    EXPECT_EQ(table.cataloguedPath("/home/u/Desktop"), QStringLiteral("C:\\home\\u\\Desktop"));
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/a/./b/../c"), QStringLiteral("E:\\a\\c"));
+    EXPECT_TRUE(table.cataloguedPath("relative/path").isEmpty());
+    EXPECT_TRUE(DriveTable().cataloguedPath("/x").isEmpty());
+}
+
+TEST(DriveTablePaths, OddNamesSurviveTheRoundTrip) {
+    const DriveTable table = SampleTable();
+    QByteArray local = "/media/u/disc/back\\slash/caf";
+    local.append('\xE9'); // Latin-1, not UTF-8
+    local.append(".txt");
+    const QString catalogued = table.cataloguedPathFromBytes(local);
+    EXPECT_EQ(catalogued.count(QLatin1Char('\\')), 2); // E:\ and one separator
+    EXPECT_EQ(table.localPathBytes(catalogued), local);
+
+    const QString text = table.cataloguedPath("/media/u/disc/a\\b");
+    EXPECT_EQ(table.localPath(text), QStringLiteral("/media/u/disc/a\\b"));
+}
+
+} // namespace
+} // namespace mendor
