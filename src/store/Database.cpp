@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <utility>
 
 namespace mendor {
@@ -12,6 +13,8 @@ namespace {
 
 // Another program (or another instance) holding a write lock: wait a little before failing.
 constexpr int kBusyTimeoutMs = 3000;
+// Opening retries when the file was replaced under it; a file replaced this often is refused.
+constexpr int kOpenAttempts = 3;
 
 std::string errorText(sqlite3* db, const char* what) {
     return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -142,16 +145,28 @@ Database Database::openWith(const QString& path, int flags) {
         throw SqlError("The database " + path.toStdString() + " cannot be read.", SQLITE_CANTOPEN);
 
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const std::string message = "Cannot open " + path.toStdString() + ": " +
-                                    (db ? sqlite3_errmsg(db) : "out of memory");
+    std::optional<DatabaseLock> lock;
+    for (int attempt = 1;; ++attempt) {
+        lock = DatabaseLock::acquireShared(path, kBusyTimeoutMs);
+        if (!lock)
+            throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.", SQLITE_BUSY);
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string message = "Cannot open " + path.toStdString() + ": " +
+                                        (db ? sqlite3_errmsg(db) : "out of memory");
+            sqlite3_close(db);
+            throw SqlError(message, rc);
+        }
+        // A compaction elsewhere may have put a new file in place between the lock and the
+        // open: the lock must be on the file that is open.
+        if (lock->isOn(path) || attempt == kOpenAttempts)
+            break;
         sqlite3_close(db);
-        throw SqlError(message, rc);
+        db = nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
-    Database database(db, path);
+    Database database(db, path, std::move(*lock));
     // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
     try {
         database.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).execute();
@@ -168,13 +183,14 @@ Database Database::openReadOnly(const QString& path) { return openWith(path, SQL
 Database::~Database() { close(); }
 
 Database::Database(Database&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)) {}
+    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), lock_(std::move(other.lock_)) {}
 
 Database& Database::operator=(Database&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
+        lock_ = std::move(other.lock_);
     }
     return *this;
 }
@@ -184,6 +200,7 @@ void Database::close() noexcept {
         sqlite3_close_v2(db_);
         db_ = nullptr;
     }
+    lock_.release();
 }
 
 void Database::exec(const QString& sql) {

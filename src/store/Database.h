@@ -3,7 +3,11 @@
 // with bound values, Transactions that roll back unless committed.
 //
 // Every operation opens the database it needs and closes it when it ends (the Database goes out
-// of scope), so no handle is open while a file is renamed, deleted, compacted or moved.
+// of scope), so no handle is open while a file is renamed, deleted, compacted or moved. An open
+// Database holds a shared DatabaseLock on its file, which tells renaming, deleting and
+// compacting that the file is in use.
+#include "store/DatabaseLock.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -84,7 +88,8 @@ private:
 class Database {
 public:
     /// Opens an existing database file for reading and writing. A missing, unreadable or
-    /// foreign file (not SQLite, or truncated) raises SqlError with a message naming the file.
+    /// foreign file (not SQLite, or truncated) raises SqlError with a message naming the file,
+    /// and so does a file that a rename, deletion or compaction elsewhere keeps locked.
     static Database open(const QString& path);
     /// Opens a file read-only, for listing and browsing.
     static Database openReadOnly(const QString& path);
@@ -122,11 +127,13 @@ public:
     static void compactInto(const QString& source, const QString& destination);
 
 private:
-    Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
+    Database(sqlite3* db, QString path, DatabaseLock lock)
+        : db_(db), path_(std::move(path)), lock_(std::move(lock)) {}
     static Database openWith(const QString& path, int flags);
 
     sqlite3* db_ = nullptr;
     QString path_;
+    DatabaseLock lock_;
 };
 
 /// BEGIN on construction; ROLLBACK on destruction unless commit() was called.

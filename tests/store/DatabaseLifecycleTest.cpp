@@ -1,0 +1,207 @@
+#include "store/DatabaseLifecycle.h"
+
+#include "shell/Flags.h"
+#include "store/Schema.h"
+#include "StoreTestSupport.h"
+#include "support/DatabaseDump.h"
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace mendor;
+using namespace mendor::test;
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+FixtureVolume volumeWithOneFile(const QString& t, const QString& name) {
+    FixtureVolume volume(t, name);
+    volume.addFile(1, QStringLiteral("a.txt"), 10);
+    return volume;
+}
+
+} // namespace
+
+TEST(NewDatabase, CreatesAUsableCopyOfTheTemplateAndLeavesNoTemporaryFile) {
+    DataFolder data;
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(NewDatabase(QStringLiteral("Music"), prompter));
+    EXPECT_EQ(data.entries(), QStringList{QStringLiteral("Music.mdb")});
+    Database db = Database::open(data.databasePath(QStringLiteral("Music")));
+    EXPECT_EQ(CatalogVersionOf(db), 3);
+    EXPECT_TRUE(QFileInfo(db.path()).isWritable());
+
+    EXPECT_FALSE(NewDatabase(QString(), prompter));
+    EXPECT_EQ(prompter.prompts().size(), 0u);
+}
+
+TEST(NewDatabase, RefusesForbiddenCharactersAndTheKeySeparator) {
+    DataFolder data;
+    for (const QString name : {"a_b", "a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"}) {
+        ScriptedPrompter prompter;
+        prompter.expectMessage(kForbiddenNameMessage);
+        EXPECT_FALSE(NewDatabase(name, prompter)) << name.toStdString();
+    }
+    EXPECT_EQ(kForbiddenNameMessage,
+              QStringLiteral("Can't use the following characters in a filename: _ / \\ : * ? ") + QChar('"') +
+                  QStringLiteral(" < > |"));
+    ScriptedPrompter prompter;
+    prompter.expectMessage(QStringLiteral("A database name cannot contain \".mdb\"."));
+    EXPECT_FALSE(NewDatabase(QStringLiteral("old.MDB.copy"), prompter));
+    EXPECT_TRUE(data.entries().isEmpty());
+}
+
+TEST(NewDatabase, NeverReplacesAnExistingDatabaseInAnyLetterCase) {
+    DataFolder data;
+    const QString path = data.addDatabase(QStringLiteral("Music"), {volumeWithOneFile("a1", "Songs")});
+    const QByteArray before = fileBytes(path);
+    for (const QString name : {"Music", "MUSIC"}) {
+        ScriptedPrompter prompter;
+        prompter.expectMessage(
+            QStringLiteral("A database named %1 already exists.  Please choose another name.").arg(name));
+        EXPECT_FALSE(NewDatabase(name, prompter));
+    }
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(data.entries(), QStringList{QStringLiteral("Music.mdb")});
+}
+
+TEST(RenameDatabase, RefusesForbiddenCharactersAndNamesOfOtherDatabases) {
+    DataFolder data;
+    data.addDatabase(QStringLiteral("Music"));
+    data.addDatabase(QStringLiteral("Photos"));
+    ScriptedPrompter prompter;
+    prompter.expectMessage(kForbiddenNameMessage).expectMessage(kNameInUseMessage);
+    EXPECT_FALSE(RenameDatabase(QStringLiteral("Music"), QStringLiteral("My:Music"), prompter));
+    EXPECT_FALSE(RenameDatabase(QStringLiteral("Music"), QStringLiteral("pHOTOS"), prompter));
+    EXPECT_FALSE(RenameDatabase(QStringLiteral("Music"), QString(), prompter));
+    EXPECT_EQ(data.entries(), (QStringList{QStringLiteral("Music.mdb"), QStringLiteral("Photos.mdb")}));
+    EXPECT_TRUE(DatabaseNameTaken(QStringLiteral("music")));
+    EXPECT_FALSE(DatabaseNameTaken(QStringLiteral("music"), QStringLiteral("Music")));
+}
+
+TEST(RenameDatabase, RenamesTheFileAlsoToAnotherLetterCaseOfItsOwnName) {
+    DataFolder data;
+    const QString path = data.addDatabase(QStringLiteral("Music"), {volumeWithOneFile("a1", "Songs")});
+    const QStringList content = DumpDatabase(path);
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(RenameDatabase(QStringLiteral("Music"), QStringLiteral("MUSIC"), prompter));
+    ASSERT_TRUE(RenameDatabase(QStringLiteral("MUSIC"), QStringLiteral("Songs & more"), prompter));
+    EXPECT_EQ(data.entries(), QStringList{QStringLiteral("Songs & more.mdb")});
+    EXPECT_EQ(DumpDatabase(data.databasePath(QStringLiteral("Songs & more"))), content);
+}
+
+TEST(DeleteDatabase, AsksAndDeletesOnlyAfterYes) {
+    DataFolder data;
+    const QString path = data.addDatabase(QStringLiteral("Music"));
+    ScriptedPrompter prompter;
+    prompter
+        .answerNo(QStringLiteral("Delete Music and all of its volumes?"), QStringLiteral("Confirm Delete"))
+        .answerYes(QStringLiteral("Delete Music and all of its volumes?"), QStringLiteral("Confirm Delete"));
+    EXPECT_EQ(DeleteDatabase(QStringLiteral("Music.mdb_a1_f3"), prompter), 0);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(DeleteDatabase(QStringLiteral("Music.mdb_a1_f3"), prompter), 1);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(RepairDatabase, DropsOrphanTablesAndVolumesWithoutFolders) {
+    DataFolder data;
+    FixtureVolume empty(QStringLiteral("e1"), QStringLiteral("Empty"));
+    const QString path = data.addDatabase(QStringLiteral("Music"), {volumeWithOneFile("a1", "Kept")});
+    data.addVolume(QStringLiteral("Music"), empty);
+    {
+        Database db = Database::open(path);
+        CreateVolumeTables(db, QStringLiteral("temp"));
+        CreateVolumeTables(db, QStringLiteral("gone"));
+        db.exec(QStringLiteral("CREATE TABLE \"nounderscore\" (x); CREATE TABLE \"0002FFFF_extra\" (x);"
+                               "DELETE FROM \"e1_dirs\";"
+                               "INSERT INTO \"index\" (name, tablename) VALUES ('No tables', 'missing');"
+                               "CREATE VIEW \"AllTables\" AS SELECT * FROM \"a1_files\";"));
+    }
+    RepairDatabase(path);
+    EXPECT_EQ(VolumeTables(path), (QStringList{QStringLiteral("a1_dirs"), QStringLiteral("a1_files")}));
+    EXPECT_EQ(Column(path, QStringLiteral("SELECT name FROM \"index\"")),
+              QStringList{QStringLiteral("Kept")});
+    EXPECT_EQ(Column(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='view'")),
+              QStringList{QStringLiteral("AllTables")});
+    EXPECT_EQ(IntegrityCheck(path), QStringLiteral("ok"));
+
+    // A sound database is left exactly as it was; a foreign file is no error.
+    const QStringList repaired = DumpDatabase(path);
+    RepairDatabase(path);
+    EXPECT_EQ(DumpDatabase(path), repaired);
+    EXPECT_NO_THROW(RepairDatabase(data.addForeignFile(QStringLiteral("Foreign"))));
+}
+
+TEST(CompactDatabaseFile, RepairsCompactsAndLeavesNoCopyBehind) {
+    DataFolder data;
+    const QString path = data.addDatabase(QStringLiteral("Music"), {volumeWithOneFile("a1", "Kept")});
+    {
+        Database db = Database::open(path);
+        CreateVolumeTables(db, QStringLiteral("temp"));
+        db.exec(QStringLiteral("CREATE TABLE \"big\" (x); INSERT INTO \"big\" "
+                               "SELECT randomblob(1000) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                               "SELECT i + 1 FROM n WHERE i < 500) SELECT i FROM n);"));
+    }
+    // An interrupted earlier compaction left its copy.
+    QFile stale(path + QStringLiteral("_tmp"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("partial");
+    stale.close();
+    const qint64 sizeBefore = QFileInfo(path).size();
+
+    ScriptedPrompter prompter;
+    RecordingSink sink;
+    ASSERT_TRUE(CompactDatabaseFile(QStringLiteral("Music.mdb_a1"), prompter, sink));
+    EXPECT_EQ(sink.statuses, QStringList{QStringLiteral("Compacting Music...")});
+    EXPECT_EQ(data.entries(), QStringList{QStringLiteral("Music.mdb")});
+    EXPECT_LT(QFileInfo(path).size(), sizeBefore);
+    EXPECT_EQ(VolumeTables(path), (QStringList{QStringLiteral("a1_dirs"), QStringLiteral("a1_files")}));
+    EXPECT_EQ(Column(path, QStringLiteral("SELECT name FROM \"a1_files\"")),
+              QStringList{QStringLiteral("a.txt")});
+    EXPECT_EQ(IntegrityCheck(path), QStringLiteral("ok"));
+}
+
+TEST(CompactDatabaseFile, AFailedCopyKeepsTheOriginalAndIsReported) {
+    DataFolder data;
+    const QString path = data.addDatabase(QStringLiteral("Music"), {volumeWithOneFile("a1", "Kept")});
+    // Something that is not a file has the copy's name: the copy cannot be written.
+    ASSERT_TRUE(QDir(data.dataPath()).mkdir(QStringLiteral("Music.mdb_tmp")));
+    const QStringList before = DumpDatabase(path);
+    ScriptedPrompter prompter;
+    prompter.allowAnyMessages();
+    RecordingSink sink;
+    EXPECT_FALSE(CompactDatabaseFile(QStringLiteral("Music.mdb"), prompter, sink));
+    ASSERT_EQ(prompter.messages().size(), 1);
+    EXPECT_TRUE(prompter.messages().first().startsWith(
+        QStringLiteral("Music could not be compacted and has been left as it was.")));
+    EXPECT_EQ(DumpDatabase(path), before);
+    EXPECT_TRUE(QFileInfo(path + QStringLiteral("_tmp")).isDir());
+}
+
+TEST(CompactAllDatabases, CompactsEveryDatabaseButNotWhileBusy) {
+    DataFolder data;
+    for (const QString name : {"One", "Two", "Three"}) {
+        data.addDatabase(name);
+        Database db = Database::open(data.databasePath(name));
+        CreateVolumeTables(db, QStringLiteral("temp"));
+    }
+    ScriptedPrompter prompter;
+    RecordingSink sink;
+    gBusy.store(kFlagSet);
+    EXPECT_EQ(CompactAllDatabases(prompter, sink), 0);
+    gBusy.store(kFlagClear);
+    EXPECT_TRUE(sink.statuses.isEmpty());
+
+    EXPECT_EQ(CompactAllDatabases(prompter, sink), 3);
+    EXPECT_EQ(sink.statuses.size(), 3);
+    EXPECT_FALSE(isBusy());
+    for (const QString name : {"One", "Two", "Three"})
+        EXPECT_TRUE(VolumeTables(data.databasePath(name)).isEmpty()) << name.toStdString();
+    EXPECT_EQ(data.entries().size(), 3);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Helpers shared by the tests of the database lifecycle, the locks and volume maintenance.
+#include "platform/ProgramFolder.h"
+#include "shell/Options.h"
+#include "shell/ProgressSink.h"
+#include "store/Database.h"
+#include "support/CatalogFixture.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace mendor::test {
+
+/// Records the status texts and pauses of an operation.
+class RecordingSink : public ProgressSink {
+public:
+    void status(const QString& text) override { statuses << text; }
+    void setProgressMaximum(int) override {}
+    void setProgressValue(int) override {}
+    void pause(int count) override { pauses += count; }
+
+    QStringList statuses;
+    int pauses = 0;
+};
+
+/// A catalog fixture that is the data folder for the length of a test.
+class DataFolder : public CatalogFixture {
+public:
+    DataFolder() {
+        SetInstallFolderOverride(QStringLiteral(MENDOR_TEST_PROGRAM_DIR));
+        gDataPath = dataPath();
+    }
+    ~DataFolder() { gDataPath.clear(); }
+
+    /// Every entry of the data folder, hidden ones included, sorted.
+    QStringList entries() const {
+        return QDir(dataPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+};
+
+/// The first column of every row of a query, as text.
+inline QStringList Column(const QString& path, const QString& sql) {
+    Database db = Database::openReadOnly(path);
+    Statement query = db.prepare(sql);
+    QStringList values;
+    while (query.step())
+        values << (query.isNull(0) ? QStringLiteral("<null>") : query.columnText(0));
+    return values;
+}
+
+/// The volume tables of a database, sorted.
+inline QStringList VolumeTables(const QString& path) {
+    QStringList tables =
+        Column(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name "
+                                    "NOT IN ('index','version','dir_template','file_template')"));
+    tables.sort();
+    return tables;
+}
+
+} // namespace mendor::test
