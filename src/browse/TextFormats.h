@@ -1,11 +1,10 @@
 #pragma once
 // The text forms in which sizes, dates, counts, names, file types and file icons appear in the
 // lists, the search results, the report and the export. Plain functions without state.
+#include <cstdint>
 #include <QDateTime>
 #include <QSet>
 #include <QString>
-
-#include <cstdint>
 
 namespace mendor {
 

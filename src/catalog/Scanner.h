@@ -2,23 +2,23 @@
 // The directory scanner: walks one mounted volume from its root into the volume's table pair.
 #include "shell/ProgressSink.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 namespace mendor {
 
 class Database;
 
 struct ScanOptions {
-    bool zipAsFolders = true;     ///< ZIP archives are catalogued as folders with their members
-    bool readDescriptIon = true;  ///< descript.ion files give items their descriptions
+    bool zipAsFolders = true;    ///< ZIP archives are catalogued as folders with their members
+    bool readDescriptIon = true; ///< descript.ion files give items their descriptions
 };
 
 struct ScanTotals {
-    std::int32_t folderCount = 0; ///< folders seen (real folders and, as folders, archives)
-    std::int32_t fileCount = 0;   ///< files seen (archives included)
-    bool aborted = false;         ///< gAbort was set during the walk
+    std::int32_t folderCount = 0;    ///< folders seen (real folders and, as folders, archives)
+    std::int32_t fileCount = 0;      ///< files seen (archives included)
+    bool aborted = false;            ///< gAbort was set during the walk
+    std::int32_t elapsedSeconds = 0; ///< whole seconds the scan took
 };
 
 /// The counting pass: the folders (and, as folders, archives) below localRoot that a scan

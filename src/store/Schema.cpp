@@ -50,8 +50,10 @@ void CreateVolumeTables(Database& db, const QString& t) {
 }
 
 void DropVolumeTables(Database& db, const QString& t) {
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(DirsTable(t))));
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(FilesTable(t))));
+    // Qualified with main: with another database attached, an unqualified name that main lacks
+    // would drop the attached database's table.
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS \"main\".%1").arg(quoteIdentifier(DirsTable(t))));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS \"main\".%1").arg(quoteIdentifier(FilesTable(t))));
 }
 
 void CreateVolumeIndexes(Database& db, const QString& t) {
