@@ -1,0 +1,48 @@
+// The main window's layout: the left half (tab strip and its page), the divider and the right
+// half, recomputed on every resize, pane switch and divider drop.
+#include "browse/ui/CatalogTree.h"
+#include "browse/ui/ContentList.h"
+#include "shell/ui/DividerBar.h"
+#include "shell/ui/MainWindow.h"
+#include "shell/ui/PaneGeometry.h"
+#include "shell/ui/SearchPane.h"
+
+#include <QEvent>
+#include <QTabBar>
+#include <QTreeWidget>
+
+namespace mendor {
+
+void MainWindow::layoutPanes() {
+    if (currentTab() == kSearchTab)
+        tabStripWidth_ = kSearchPaneLeftWidth;
+    const PaneRects rects = ComputePaneRects(client_->width(), 0, client_->height(), tabStripWidth_);
+
+    tabStrip_->setGeometry(rects.tabStrip.left(), rects.tabStrip.top(), rects.tabStrip.width(),
+                           tabStrip_->sizeHint().height());
+    const int pageTop = rects.tabStrip.top() + tabStrip_->height() - 1;
+    tabPage_->setGeometry(rects.tabStrip.left(), pageTop, rects.tabStrip.width(),
+                          rects.tabStrip.bottom() + 1 - pageTop);
+    contentsTree_->setGeometry(rects.page);
+    frame1_->setGeometry(rects.page);
+    splitter_->setGeometry(rects.splitter);
+    for (QWidget* right : {static_cast<QWidget*>(listView_), static_cast<QWidget*>(searchView_),
+                           static_cast<QWidget*>(hider_)})
+        right->setGeometry(rects.rightHalf);
+    splitter_->raise();
+    hider_->raise();
+}
+
+void MainWindow::finishDividerDrag(int barLeft) {
+    tabStripWidth_ =
+        LeftHalfWidthAfterDrag(barLeft, client_->width(), kLeftMargin, currentTab() == kSearchTab);
+    layoutPanes();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize)
+        layoutPanes();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace mendor

@@ -1,0 +1,346 @@
+// The main window over a temporary program folder: start-up effects, placement, the first
+// activation, the pane switch, the divider, exit, the toolbar and the animations.
+#include "shell/ui/MainWindow.h"
+
+#include "browse/ui/CatalogTree.h"
+#include "browse/ui/ContentList.h"
+#include "platform/ProgramFolder.h"
+#include "shell/Flags.h"
+#include "shell/Options.h"
+#include "shell/ui/ClipPlayer.h"
+#include "shell/ui/DividerBar.h"
+#include "shell/ui/MainWindowFixture.h"
+#include "shell/ui/PaneGeometry.h"
+#include "shell/ui/SearchPane.h"
+#include "shell/ui/SplashWindow.h"
+#include "shell/ui/WindowGeometry.h"
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <stdexcept>
+
+namespace mendor {
+namespace {
+
+class MainWindowTest : public MainWindowFixture {};
+
+TEST_F(MainWindowTest, StartUpReadsSettingsShowsTheSplashStepsAndSetsUpTheResultColumns) {
+    writeSettings("[Options]\noSearchFiles=0\noDefaultDrive= d: \n"
+                  "[SearchPane]\nColumn1=180\nColumn3=-5\nColumn10=240\n");
+    MainWindow window;
+    SplashWindow splash;
+    QStringList splashTexts;
+    QObject::connect(&splash, &SplashWindow::statusChanged, &splash,
+                     [&](const QString& text) { splashTexts.append(text); });
+    QSignalSpy refreshed(&window, &MainWindow::catalogTreeRefreshed);
+
+    window.load(&splash);
+
+    EXPECT_EQ(oSearchFiles, 0);
+    EXPECT_EQ(oDefaultDrive, QStringLiteral("d:"));
+    EXPECT_EQ(splashTexts,
+              QStringList({QStringLiteral("Initializing Filetypes..."),
+                           QStringLiteral("Loading Databases..."), QStringLiteral("Done initializing")}));
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(refreshed.count(), 1);
+
+    QTreeWidget* results = window.searchView();
+    ASSERT_EQ(results->columnCount(), 10);
+    EXPECT_EQ(results->headerItem()->text(0), QStringLiteral("\u00BB Name"));
+    EXPECT_EQ(results->headerItem()->text(9), QStringLiteral("Description or Path (in a ZIP)"));
+    EXPECT_EQ(results->columnWidth(0), 180);
+    EXPECT_EQ(results->columnWidth(1), 100);
+    EXPECT_EQ(results->columnWidth(9), 240);
+    // A negative stored width is replaced before the column is made.
+    EXPECT_EQ(gSearchColumnWidths[3], 100);
+    EXPECT_EQ(results->columnWidth(2), 100);
+
+    // The browse widths of every mode start at 100 before the stored ones are read.
+    EXPECT_EQ(gColumnWidths[1][9], 100);
+    EXPECT_EQ(gColumnWidths[4][1], 100);
+
+    // The window opens in the Browse pane.
+    EXPECT_EQ(window.currentTab(), MainWindow::kVolumesTab);
+    EXPECT_FALSE(window.isSearchPaneShowing());
+    EXPECT_FALSE(window.splitter()->isDragging());
+}
+
+TEST_F(MainWindowTest, PlacementDefaultsToTheScreenLessFiveHundredTwipsCentred) {
+    MainWindow window;
+    window.load(nullptr);
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen->logicalDotsPerInchX();
+    const int expectedWidth = TwipsToPixels(PixelsToTwips(screen->geometry().width(), dpi) - 500, dpi);
+    EXPECT_NEAR(window.width(), expectedWidth, 1);
+    EXPECT_NEAR(window.x(), (screen->geometry().width() - expectedWidth) / 2, 2);
+}
+
+TEST_F(MainWindowTest, StoredPlacementIsAppliedAndPulledBackWhenOffEveryScreen) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen->logicalDotsPerInchX();
+    writeSettings(QStringLiteral("[Window]\nLeft=%1\nTop=%2\nWidth=%3\nHeight=%4\n")
+                      .arg(PixelsToTwips(20, dpi))
+                      .arg(PixelsToTwips(30, dpi))
+                      .arg(PixelsToTwips(400, dpi))
+                      .arg(PixelsToTwips(300, dpi)));
+    {
+        MainWindow window;
+        window.load(nullptr);
+        EXPECT_EQ(window.pos(), QPoint(20, 30));
+        EXPECT_EQ(window.size(), QSize(400, 300));
+    }
+
+    writeSettings("[Window]\nLeft=-30000\nTop=-30000\nWidth=6000\nHeight=4500\n");
+    {
+        MainWindow window;
+        window.load(nullptr);
+        EXPECT_TRUE(screen->availableGeometry().contains(QRect(window.pos(), window.size())));
+        EXPECT_EQ(window.width(), TwipsToPixels(6000, dpi));
+    }
+}
+
+TEST_F(MainWindowTest, NonsensePlacementValuesFallBackToTheDefault) {
+    MainWindow reference;
+    reference.load(nullptr);
+    for (const char* stored : {"[Window]\nWidth=0\nHeight=0\n", "[Window]\nWidth=-2000\nHeight=abc\nLeft=x\n",
+                               "[Window]\nWidth=99999999999\nHeight=7\n"}) {
+        writeSettings(stored);
+        MainWindow window;
+        window.load(nullptr);
+        EXPECT_TRUE(screenArea().contains(QRect(window.pos(), window.size()))) << stored;
+        EXPECT_GE(window.width(), kMinimumWindowWidth) << stored;
+        EXPECT_GE(window.height(), kMinimumWindowHeight) << stored;
+    }
+}
+
+TEST_F(MainWindowTest, FirstActivationOpensTheSearchPaneOnlyOnceAndOnlyWhenAskedTo) {
+    {
+        MainWindow window;
+        window.load(nullptr);
+        window.handleActivation();
+        EXPECT_FALSE(window.isSearchPaneShowing());
+        EXPECT_EQ(window.currentTab(), MainWindow::kVolumesTab);
+    }
+
+    writeSettings("[Options]\noStartupMode=1\noSearchFolders=0\noSearchFiles=1\n");
+    MainWindow window;
+    window.load(nullptr);
+    window.setStatusText(2, QStringLiteral("3 Databases"));
+    window.handleActivation();
+    EXPECT_TRUE(window.isSearchPaneShowing());
+    EXPECT_EQ(window.currentTab(), MainWindow::kSearchTab);
+    EXPECT_FALSE(window.hider()->isHidden());
+    EXPECT_EQ(window.hider()->columnCount(), 10);
+    EXPECT_TRUE(window.searchView()->isHidden());
+    EXPECT_TRUE(window.contentsTree()->isHidden());
+    EXPECT_EQ(window.statusText(1), QStringLiteral("Ready..."));
+    EXPECT_EQ(window.statusText(2), QStringLiteral(" "));
+    EXPECT_FALSE(window.searchPane()->searchFolders()->isChecked());
+    EXPECT_TRUE(window.searchPane()->searchFiles()->isChecked());
+    EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
+
+    window.selectTab(MainWindow::kVolumesTab);
+    EXPECT_EQ(window.statusText(2), QStringLiteral("3 Databases"));
+    window.handleActivation();
+    EXPECT_FALSE(window.isSearchPaneShowing());
+    EXPECT_EQ(window.currentTab(), MainWindow::kVolumesTab);
+}
+
+TEST_F(MainWindowTest, TheWindowSystemsActivationRunsTheStartUpPane) {
+    writeSettings("[Options]\noStartupMode=1\n");
+    MainWindow window;
+    window.load(nullptr);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(window.isSearchPaneShowing());
+}
+
+TEST_F(MainWindowTest, SwitchingPanesSavesBlanksAndRestoresTheBrowseStatusTexts) {
+    MainWindow window;
+    window.load(nullptr);
+    const QStringList browseTexts = {"Root", "2 Databases", "7 Volumes", "1,024 Dirs", "65,000 Files"};
+    for (int panel = 1; panel <= 5; ++panel)
+        window.setStatusText(panel, browseTexts[panel - 1]);
+
+    window.selectTab(MainWindow::kSearchTab);
+    EXPECT_TRUE(window.isSearchPaneShowing());
+    EXPECT_TRUE(window.hider()->isHidden());
+    EXPECT_FALSE(window.searchView()->isHidden());
+    EXPECT_TRUE(window.listView()->isHidden());
+    EXPECT_EQ(window.statusText(1), QStringLiteral("Ready..."));
+    for (int panel = 2; panel <= 5; ++panel)
+        EXPECT_EQ(window.statusText(panel), QStringLiteral(" "));
+    // The cover got the result columns with the marked first caption.
+    EXPECT_EQ(window.hider()->columnCount(), 10);
+    EXPECT_EQ(window.hider()->headerItem()->text(0), QStringLiteral("\u00BB Name"));
+
+    // Search texts do not leak into the Browse pane, and selecting Search again keeps them.
+    window.setStatusText(1, QStringLiteral("12 items found"));
+    window.selectTab(MainWindow::kSearchTab);
+    EXPECT_EQ(window.statusText(1), QStringLiteral("12 items found"));
+
+    window.selectTab(MainWindow::kVolumesTab);
+    EXPECT_FALSE(window.isSearchPaneShowing());
+    EXPECT_FALSE(window.listView()->isHidden());
+    EXPECT_TRUE(window.searchView()->isHidden());
+    for (int panel = 1; panel <= 5; ++panel)
+        EXPECT_EQ(window.statusText(panel), browseTexts[panel - 1]);
+}
+
+TEST_F(MainWindowTest, DraggingTheDividerFollowsTheRulesOfBothPanes) {
+    MainWindow window;
+    window.load(nullptr);
+    window.resize(900, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    DividerBar* bar = window.splitter();
+    QWidget* client = bar->parentWidget();
+    const int clientWidth = client->width();
+
+    const auto dragTo = [&](int targetX) {
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(1, 5));
+        EXPECT_TRUE(bar->isDragging());
+        QTest::mouseMove(bar, QPoint(targetX - bar->x(), 5));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(0, 5));
+        EXPECT_FALSE(bar->isDragging());
+    };
+
+    dragTo(400);
+    EXPECT_EQ(window.leftHalfWidth(), 400 - kLeftMargin);
+    EXPECT_EQ(bar->x(), kLeftMargin + window.leftHalfWidth() - 1);
+
+    dragTo(30);
+    EXPECT_EQ(window.leftHalfWidth(), 60);
+
+    dragTo(clientWidth - 30);
+    EXPECT_EQ(window.leftHalfWidth(), clientWidth - 60);
+
+    window.selectTab(MainWindow::kSearchTab);
+    EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
+    dragTo(600);
+    EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
+
+    // Another button during a drag ends it.
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(1, 5));
+    QTest::mousePress(bar, Qt::RightButton, {}, QPoint(1, 5));
+    EXPECT_FALSE(bar->isDragging());
+}
+
+TEST_F(MainWindowTest, ExitWritesEverySettingAndOnlyTheOptionsWhenWindowsAreNotSaved) {
+    {
+        MainWindow window;
+        window.load(nullptr);
+        QSignalSpy exiting(&window, &MainWindow::exitRequested);
+        window.show();
+        window.close();
+        EXPECT_EQ(exiting.count(), 1);
+    }
+    QString written = readSettings();
+    EXPECT_TRUE(written.contains(QStringLiteral("[Options]")));
+    EXPECT_TRUE(written.contains(QStringLiteral("oUseAppPath=1")));
+    EXPECT_TRUE(written.contains(QStringLiteral("[Window]")));
+    EXPECT_TRUE(written.contains(QStringLiteral("[SearchPane]")));
+    EXPECT_TRUE(written.contains(QStringLiteral("Column10=")));
+
+    writeSettings("[Options]\noSaveWindows=0\n");
+    {
+        MainWindow window;
+        window.load(nullptr);
+        window.show();
+        window.close();
+    }
+    written = readSettings();
+    EXPECT_TRUE(written.contains(QStringLiteral("oSaveWindows=0")));
+    EXPECT_FALSE(written.contains(QStringLiteral("[Window]"), Qt::CaseInsensitive));
+    EXPECT_FALSE(written.contains(QStringLiteral("[FilePane]"), Qt::CaseInsensitive));
+    EXPECT_FALSE(written.contains(QStringLiteral("[SearchPane]"), Qt::CaseInsensitive));
+}
+
+TEST_F(MainWindowTest, ClosingDuringALongOperationAsksItToStop) {
+    MainWindow window;
+    window.load(nullptr);
+    gBusy = kFlagSet;
+    window.close();
+    EXPECT_NE(gAbort.load(), 0);
+    EXPECT_TRUE(readSettings().contains(QStringLiteral("[Options]")));
+}
+
+TEST_F(MainWindowTest, ToolbarShowsOnlyWiredButtonsAndKeepsTheirFixedOrder) {
+    MainWindow window;
+    const auto buttonKeys = [&] {
+        QStringList keys;
+        for (QAction* action : window.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions()) {
+            if (!action->data().toString().isEmpty())
+                keys.append(action->data().toString());
+        }
+        return keys;
+    };
+    EXPECT_EQ(buttonKeys(), QStringList({"options", "help"}));
+    EXPECT_EQ(window.toolbarAction(QStringLiteral("help"))->toolTip(), QStringLiteral("Help and About"));
+    EXPECT_EQ(window.toolbarAction(QStringLiteral("catalog")), nullptr);
+
+    int runs = 0;
+    window.addToolbarAction(QStringLiteral("Export"), QStringLiteral("Export data"), [&] { ++runs; });
+    window.addToolbarAction(QStringLiteral("catalog"), QStringLiteral("Catalog a new volume"), [&] {
+        ++runs;
+        throw std::runtime_error("no drive");
+    });
+    window.addToolbarAction(QStringLiteral("compact"), QStringLiteral("Compact ALL Databases"), [] {});
+    EXPECT_EQ(buttonKeys(), QStringList({"catalog", "compact", "options", "Export", "help"}));
+
+    window.toolbarAction(QStringLiteral("catalog"))->trigger();
+    window.toolbarAction(QStringLiteral("Export"))->trigger();
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainWindowTest, AnimationsPlayFromTheInstallFolderAndAMissingClipIsHarmless) {
+    MainWindow window;
+    window.load(nullptr);
+    window.startBrowseAnimation();
+    EXPECT_TRUE(window.browseAnimation()->hasClip());
+    EXPECT_TRUE(window.browseAnimation()->isPlaying());
+    window.stopBrowseAnimation();
+    EXPECT_FALSE(window.browseAnimation()->isPlaying());
+
+    window.startSearchAnimation();
+    EXPECT_TRUE(window.searchPane()->animation()->isPlaying());
+    window.stopSearchAnimation();
+    EXPECT_FALSE(window.searchPane()->animation()->isPlaying());
+
+    SetInstallFolderOverride(emptyFolder());
+    window.startBrowseAnimation();
+    EXPECT_FALSE(window.browseAnimation()->hasClip());
+    window.stopBrowseAnimation();
+    window.selectTab(MainWindow::kSearchTab);
+    EXPECT_TRUE(window.isSearchPaneShowing());
+    window.startSearchAnimation();
+    EXPECT_FALSE(window.searchPane()->animation()->isPlaying());
+    window.stopSearchAnimation();
+
+    // A file that is not a clip at all is no clip either.
+    writeFile(emptyFolder() + QStringLiteral("/search.avi"), "RIFF....AVI not really");
+    window.startBrowseAnimation();
+    EXPECT_FALSE(window.browseAnimation()->hasClip());
+}
+
+TEST_F(MainWindowTest, PauseLetsQueuedEventsRun) {
+    MainWindow window;
+    bool delivered = false;
+    QMetaObject::invokeMethod(
+        &window, [&] { delivered = true; }, Qt::QueuedConnection);
+    window.pause(1);
+    EXPECT_TRUE(delivered);
+}
+
+} // namespace
+} // namespace mendor
