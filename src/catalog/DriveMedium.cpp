@@ -1,0 +1,29 @@
+#include "catalog/DriveMedium.h"
+
+namespace mendor {
+
+DiskSpace DriveMedium::space() const {
+    return DiskSpaceOf(drive_);
+}
+
+DriveType DriveMedium::type() const {
+    return DriveTypeOf(drive_);
+}
+
+QString DriveMedium::label() const {
+    return VolumeLabelOf(drive_);
+}
+
+std::optional<std::uint32_t> DriveMedium::serialNumber() const {
+    return VolumeSerialOf(drive_);
+}
+
+void DriveMedium::hideFile(const QString& localPath) const {
+    SetHiddenAttribute(localPath);
+}
+
+void DriveMedium::eject() const {
+    EjectDrive(drive_);
+}
+
+} // namespace mendor

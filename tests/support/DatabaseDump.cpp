@@ -1,0 +1,43 @@
+#include "support/DatabaseDump.h"
+
+#include "store/Database.h"
+
+namespace mendor::test {
+
+QStringList DumpDatabase(const QString& path) {
+    Database db = Database::openReadOnly(path);
+    QStringList lines;
+    QStringList tables;
+    Statement schema = db.prepare(QStringLiteral(
+        "SELECT \"type\", \"name\", \"sql\" FROM \"sqlite_master\" ORDER BY \"type\", \"name\""));
+    while (schema.step()) {
+        lines.append(QStringLiteral("%1 %2: %3")
+                         .arg(schema.columnText(0), schema.columnText(1), schema.columnText(2)));
+        if (schema.columnText(0) == QLatin1String("table"))
+            tables.append(schema.columnText(1));
+    }
+    for (const QString& table : tables) {
+        Statement rows =
+            db.prepare(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteIdentifier(table)));
+        while (rows.step()) {
+            QStringList values;
+            for (int column = 0; column < rows.columnCount(); ++column)
+                values.append(rows.isNull(column)
+                                  ? QStringLiteral("NULL")
+                                  : QLatin1Char('\'') + rows.columnText(column) + QLatin1Char('\''));
+            lines.append(table + QStringLiteral(": ") + values.join(QLatin1Char(',')));
+        }
+    }
+    return lines;
+}
+
+QString IntegrityCheck(const QString& path) {
+    Database db = Database::open(path);
+    Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
+    QStringList results;
+    while (check.step())
+        results.append(check.columnText(0));
+    return results.join(QLatin1Char('\n'));
+}
+
+} // namespace mendor::test
