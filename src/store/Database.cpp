@@ -79,6 +79,13 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
+Statement& Statement::bindUtf8(int index, const QByteArray& utf8) {
+    if (utf8.isNull())
+        return bindNull(index);
+    check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT), "bind");
+    return *this;
+}
+
 Statement& Statement::bindNull(int index) {
     check(sqlite3_bind_null(stmt_, index), "bind");
     return *this;
@@ -178,7 +185,13 @@ Database Database::openWith(const QString& path, int flags) {
 
 Database Database::open(const QString& path) { return openWith(path, SQLITE_OPEN_READWRITE); }
 
-Database Database::openReadOnly(const QString& path) { return openWith(path, SQLITE_OPEN_READONLY); }
+Database Database::openReadOnly(const QString& path) {
+    // A journal left behind by a process killed in mid-transaction is rolled back only by a
+    // connection that may write; until then a read-only connection cannot read the file at all.
+    if (QFileInfo::exists(path + QStringLiteral("-journal")) && QFileInfo(path).isWritable())
+        return open(path);
+    return openWith(path, SQLITE_OPEN_READONLY);
+}
 
 Database::~Database() { close(); }
 

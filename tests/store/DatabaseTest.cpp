@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace mendor;
 
 namespace {
@@ -110,4 +113,26 @@ TEST(Database, ViewsAndCompaction) {
     Database::compactInto(path, path + QStringLiteral("_tmp"));
     Database compacted = Database::open(path + QStringLiteral("_tmp"));
     EXPECT_EQ(CatalogVersionOf(compacted), 3);
+}
+
+TEST(Database, ReadOnlyOpenRecoversFromAWriterKilledMidTransaction) {
+    QTemporaryDir dir;
+    const QString path = freshCopy(dir);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The writer dies without committing or rolling back: its journal stays behind.
+        Database db = Database::open(path);
+        db.exec(QStringLiteral("BEGIN; INSERT INTO \"index\" (name, tablename) VALUES ('lost', 'lost');"));
+        db.exec(QStringLiteral("CREATE TABLE \"lost_dirs\" (x)"));
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(QFile::exists(path + QStringLiteral("-journal")));
+
+    Database db = Database::openReadOnly(path);
+    EXPECT_FALSE(db.prepare(QStringLiteral("SELECT * FROM \"index\"")).step());
+    EXPECT_FALSE(db.hasTable(QStringLiteral("lost_dirs")));
+    EXPECT_EQ(CatalogVersionOf(db), 3);
 }
