@@ -1,5 +1,7 @@
 #include "catalog/VolumeTypes.h"
 
+#include <optional>
+
 namespace mendor {
 
 namespace {
@@ -39,7 +41,10 @@ QString VolumeTypeName(int code) {
     return isKnownCode(code) ? QString::fromLatin1(textsOf(code).name) : QString();
 }
 
-std::int16_t VolumeTypeCodeFor(DriveType type, std::int64_t capacity) {
+namespace {
+
+// The code of a drive type that does not depend on the medium's size; none for removable drives.
+std::optional<std::int16_t> codeOfDriveType(DriveType type) {
     switch (type) {
     case DriveType::CdRom:
         return kVolumeCdRom;
@@ -54,6 +59,14 @@ std::int16_t VolumeTypeCodeFor(DriveType type, std::int64_t capacity) {
     case DriveType::NoRootDir:
         break;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::int16_t VolumeTypeCodeFor(DriveType type, std::int64_t capacity) {
+    if (const auto code = codeOfDriveType(type))
+        return *code;
     if (capacity <= kLargestFloppy)
         return kVolumeFloppy;
     return capacity <= kLargestZipDisk ? kVolumeZipDisk : kVolumeRemovable;
@@ -63,21 +76,7 @@ std::int16_t DriveListTypeCode(DriveType type, QChar driveLetter) {
     const QChar letter = driveLetter.toUpper();
     if (letter == QLatin1Char('A') || letter == QLatin1Char('B'))
         return kVolumeFloppy;
-    switch (type) {
-    case DriveType::CdRom:
-        return kVolumeCdRom;
-    case DriveType::RamDisk:
-        return kVolumeRamDisk;
-    case DriveType::Fixed:
-        return kVolumeFixed;
-    case DriveType::Remote:
-        return kVolumeNetwork;
-    case DriveType::Removable:
-    case DriveType::Unknown:
-    case DriveType::NoRootDir:
-        break;
-    }
-    return kVolumeRemovable;
+    return codeOfDriveType(type).value_or(std::int16_t(kVolumeRemovable));
 }
 
 } // namespace mendor
