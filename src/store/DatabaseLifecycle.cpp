@@ -1,7 +1,7 @@
 #include "store/DatabaseLifecycle.h"
 
-#include "browse/BusyScope.h"
 #include "platform/ProgramFolder.h"
+#include "shell/BusyScope.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
 #include "shell/ProgressSink.h"

@@ -1,6 +1,6 @@
 #include "store/VolumeMaintenance.h"
 
-#include "browse/BusyScope.h"
+#include "shell/BusyScope.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
 #include "shell/ProgressSink.h"

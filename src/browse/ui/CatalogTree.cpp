@@ -1,9 +1,9 @@
 #include "browse/ui/CatalogTree.h"
 
 #include "browse/BrowseStatus.h"
-#include "browse/BusyScope.h"
 #include "browse/ui/ContentList.h"
 #include "catalog/VolumeTypes.h"
+#include "shell/BusyScope.h"
 #include "shell/Options.h"
 #include "shell/Settings.h"
 #include "shell/ui/MainWindowServices.h"

@@ -1,7 +1,6 @@
 #include "browse/ui/ContentList.h"
 
 #include "browse/BrowseStatus.h"
-#include "browse/BusyScope.h"
 #include "browse/CatalogQueries.h"
 #include "browse/ListColumns.h"
 #include "browse/NodeKeys.h"
@@ -9,6 +8,7 @@
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentListModel.h"
 #include "catalog/VolumeTypes.h"
+#include "shell/BusyScope.h"
 #include "shell/Options.h"
 #include "shell/Settings.h"
 #include "shell/ui/MainWindowServices.h"
