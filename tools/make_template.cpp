@@ -1,8 +1,7 @@
 // Builds a fresh SQLite database from an SQL script: make_template SCRIPT.sql OUTPUT
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <fstream>
+#include <sqlite3.h>
 #include <sstream>
 #include <string>
 

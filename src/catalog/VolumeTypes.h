@@ -2,9 +2,8 @@
 // Volume type codes as stored in index.volumetype, their image keys and type names.
 #include "platform/DriveType.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 namespace mendor {
 

@@ -2,9 +2,8 @@
 // The table of registered commands, for main() and the usage texts.
 #include "cli/CliCommand.h"
 
-#include <QString>
-
 #include <map>
+#include <QString>
 
 namespace mendor::cli {
 

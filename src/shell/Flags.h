@@ -16,7 +16,11 @@ inline constexpr std::int16_t kFlagClear = 0;
 extern std::atomic<std::int16_t> gBusy;
 extern std::atomic<std::int16_t> gAbort;
 
-inline bool isBusy() { return gBusy.load() != 0; }
-inline bool isAbortRequested() { return gAbort.load() != 0; }
+inline bool isBusy() {
+    return gBusy.load() != 0;
+}
+inline bool isAbortRequested() {
+    return gAbort.load() != 0;
+}
 
 } // namespace mendor

@@ -3,9 +3,8 @@
 // folder and the column width tables. Read once at start-up (LoadSettings), written back at exit
 // and when the Options dialog saves. Flags hold -1 or 1 for on and 0 for off; readers treat any
 // nonzero value as on.
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 namespace mendor {
 

@@ -2,9 +2,8 @@
 // Every message box, input box and Yes/No question that an operation asks goes through a
 // Prompter handed to it. The desktop program answers with dialogs, the command-line tool from
 // its options or the terminal, and tests from a script.
-#include <QString>
-
 #include <optional>
+#include <QString>
 
 namespace mendor {
 

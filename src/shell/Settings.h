@@ -5,11 +5,10 @@
 // twips), "FilePane" (browse list widths, keys Column<mode>-<column>) and "SearchPane" (search
 // result widths, keys Column<column>). Numbers are read as the leading decimal number of the
 // text rounded to a 16-bit integer; see ReadProfileNumber.
-#include <QList>
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <QList>
+#include <QString>
 
 namespace mendor {
 
@@ -66,7 +65,7 @@ void SaveWindowPlacement(const WindowPlacement& placement, bool minimized);
 struct LiveLayout {
     std::optional<WindowPlacement> window;
     bool minimized = false;
-    QList<int> browseWidths;   ///< live widths of the browse list's columns, column 1 first
+    QList<int> browseWidths;    ///< live widths of the browse list's columns, column 1 first
     QList<double> searchWidths; ///< live widths of the ten search result columns
 };
 

@@ -1,10 +1,8 @@
 #include "store/Database.h"
 
-#include <QFileInfo>
-
-#include <sqlite3.h>
-
 #include <optional>
+#include <QFileInfo>
+#include <sqlite3.h>
 #include <utility>
 
 namespace mendor {
@@ -47,7 +45,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
@@ -107,9 +107,13 @@ void Statement::execute() {
     }
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+}
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, column));
@@ -131,9 +135,13 @@ int Statement::requireColumn(const QString& name) const {
     return index;
 }
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
-std::int64_t Statement::columnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Statement::columnInt(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 QString Statement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -156,11 +164,12 @@ Database Database::openWith(const QString& path, int flags) {
     for (int attempt = 1;; ++attempt) {
         lock = DatabaseLock::acquireShared(path, kBusyTimeoutMs);
         if (!lock)
-            throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.", SQLITE_BUSY);
+            throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.",
+                           SQLITE_BUSY);
         const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
         if (rc != SQLITE_OK) {
-            const std::string message = "Cannot open " + path.toStdString() + ": " +
-                                        (db ? sqlite3_errmsg(db) : "out of memory");
+            const std::string message =
+                "Cannot open " + path.toStdString() + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
             sqlite3_close(db);
             throw SqlError(message, rc);
         }
@@ -183,7 +192,9 @@ Database Database::openWith(const QString& path, int flags) {
     return database;
 }
 
-Database Database::open(const QString& path) { return openWith(path, SQLITE_OPEN_READWRITE); }
+Database Database::open(const QString& path) {
+    return openWith(path, SQLITE_OPEN_READWRITE);
+}
 
 Database Database::openReadOnly(const QString& path) {
     // A journal left behind by a process killed in mid-transaction is rolled back only by a
@@ -193,7 +204,9 @@ Database Database::openReadOnly(const QString& path) {
     return openWith(path, SQLITE_OPEN_READONLY);
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 Database::Database(Database&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)), lock_(std::move(other.lock_)) {}
@@ -230,13 +243,18 @@ bool Database::execIgnoringErrors(const QString& sql) noexcept {
     return sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-Statement Database::prepare(const QString& sql) const { return Statement(db_, sql); }
+Statement Database::prepare(const QString& sql) const {
+    return Statement(db_, sql);
+}
 
-std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+std::int64_t Database::changes() const {
+    return sqlite3_changes64(db_);
+}
 
 QStringList Database::tableNames() const {
     QStringList names;
-    Statement query = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
+    Statement query =
+        prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
     while (query.step())
         names << query.columnText(0);
     // The schema table itself is a table of the engine's, like Jet's MSys tables.
@@ -245,8 +263,8 @@ QStringList Database::tableNames() const {
 }
 
 bool Database::hasTable(const QString& name) const {
-    Statement query = prepare(
-        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
+    Statement query =
+        prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
     query.bind(1, name);
     return query.step();
 }
@@ -269,7 +287,9 @@ void Database::compactInto(const QString& source, const QString& destination) {
 
 // ---- Transaction ----------------------------------------------------------------------------
 
-Transaction::Transaction(Database& db) : db_(db) { db_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
 Transaction::~Transaction() {
     if (open_)

@@ -19,7 +19,9 @@ QString DbPathFromKey(const QString& key, const QString& dataPath) {
     return dataPath + QLatin1Char('/') + keyUpToMdb(key);
 }
 
-QString DbPathFromKey(const QString& key) { return DbPathFromKey(key, gDataPath); }
+QString DbPathFromKey(const QString& key) {
+    return DbPathFromKey(key, gDataPath);
+}
 
 QString DbFileNameFromKey(const QString& key) {
     const QString path = DbPathFromKey(key);
@@ -47,7 +49,9 @@ bool IsFileKey(const QString& key) {
     return at >= 0 && at + 1 < key.size() && key.at(at + 1) == QLatin1Char('f');
 }
 
-QString DatabaseKey(const QString& databaseName) { return databaseName + kMdb; }
+QString DatabaseKey(const QString& databaseName) {
+    return databaseName + kMdb;
+}
 
 QString VolumeKey(const QString& databaseName, const QString& tableName) {
     return DatabaseKey(databaseName) + QLatin1Char('_') + tableName;

@@ -2,9 +2,8 @@
 // Tree node keys and list item keys all begin with the database file name including ".mdb"; a
 // volume's key continues with "_" and its table name t; an item's key with "_", a kind letter
 // ("d" folder, "f" file) and the item's ID. Example: Music.mdb_3a1f0c22_f117.
-#include <QString>
-
 #include <cstdint>
+#include <QString>
 
 namespace mendor {
 

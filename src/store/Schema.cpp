@@ -4,9 +4,13 @@
 
 namespace mendor {
 
-QString DirsTable(const QString& t) { return t + QStringLiteral("_dirs"); }
+QString DirsTable(const QString& t) {
+    return t + QStringLiteral("_dirs");
+}
 
-QString FilesTable(const QString& t) { return t + QStringLiteral("_files"); }
+QString FilesTable(const QString& t) {
+    return t + QStringLiteral("_files");
+}
 
 bool IsReservedTable(const QString& name) {
     const QString n = name.toLower();
@@ -26,7 +30,8 @@ namespace {
 // The template's own CREATE TABLE text with its name replaced keeps the column types and the
 // ID primary key, which a plain CREATE TABLE ... AS SELECT would drop.
 QString templateDefinition(Database& db, const QString& templateName) {
-    Statement query = db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=?1"));
+    Statement query =
+        db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND name=?1"));
     query.bind(1, templateName);
     if (!query.step())
         throw SqlError("the database has no table " + templateName.toStdString(), 1);

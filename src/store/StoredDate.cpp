@@ -13,6 +13,8 @@ QDateTime FromStoredSeconds(std::int64_t seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
 }
 
-std::int64_t NowLocalStoredSeconds() { return ToStoredSeconds(QDateTime::currentDateTime()); }
+std::int64_t NowLocalStoredSeconds() {
+    return ToStoredSeconds(QDateTime::currentDateTime());
+}
 
 } // namespace mendor

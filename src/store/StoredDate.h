@@ -1,9 +1,8 @@
 #pragma once
 // Dates are stored as whole seconds from 1970-01-01 00:00:00 to the stored wall-clock date and
 // time, with no time-zone arithmetic: file dates hold UTC, the catalog date local time.
-#include <QDateTime>
-
 #include <cstdint>
+#include <QDateTime>
 
 namespace mendor {
 

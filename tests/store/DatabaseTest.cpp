@@ -1,11 +1,10 @@
 #include "store/Database.h"
+
 #include "store/Schema.h"
 
 #include <gtest/gtest.h>
-
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,7 +12,9 @@ using namespace mendor;
 
 namespace {
 
-QString templatePath() { return QStringLiteral(MENDOR_TEST_PROGRAM_DIR "/template.qvt"); }
+QString templatePath() {
+    return QStringLiteral(MENDOR_TEST_PROGRAM_DIR "/template.qvt");
+}
 
 QString freshCopy(const QTemporaryDir& dir, const QString& name = QStringLiteral("Music.mdb")) {
     const QString path = dir.filePath(name);
@@ -68,7 +69,10 @@ TEST(Database, VolumeTablesWithDigitNamesAndQuotedIdentifiers) {
 
     Statement insert = db.prepare(QStringLiteral("INSERT INTO \"0002ffff_files\" (ID, parent, name, size) "
                                                  "VALUES (?1, ?2, ?3, ?4)"));
-    insert.bind(1, 2).bind(2, 1).bind(3, QStringLiteral("x'; DROP TABLE \"index\"; --")).bind(4, 5000000000LL);
+    insert.bind(1, 2)
+        .bind(2, 1)
+        .bind(3, QStringLiteral("x'; DROP TABLE \"index\"; --"))
+        .bind(4, 5000000000LL);
     insert.execute();
     Statement read = db.prepare(QStringLiteral("SELECT Name, SIZE FROM \"0002ffff_files\""));
     ASSERT_TRUE(read.step());

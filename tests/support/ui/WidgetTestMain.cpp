@@ -1,6 +1,5 @@
 // main() of the widget tests: one QApplication for the whole run, on the offscreen platform.
 #include <gtest/gtest.h>
-
 #include <QApplication>
 
 int main(int argc, char** argv) {
