@@ -6,7 +6,7 @@
 
 namespace mendor {
 
-/// The wall-clock fields of dateTime (as shown, whatever its time spec) as stored seconds.
+/// The wall-clock fields of dateTime (as shown, whatever its time zone) as stored seconds.
 std::int64_t ToStoredSeconds(const QDateTime& dateTime);
 
 /// A QDateTime in Qt::UTC whose fields are the stored wall-clock date and time.
