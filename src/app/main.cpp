@@ -2,6 +2,7 @@
 // window closes.
 #include "shell/ui/MainWindow.h"
 #include "shell/ui/SplashWindow.h"
+#include "store/ui/CatalogCommands.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
 
     mendor::MainWindow window;
+    mendor::InstallCatalogCommands(window);
     {
         mendor::SplashWindow splash;
         window.load(&splash);
