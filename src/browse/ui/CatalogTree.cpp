@@ -240,6 +240,12 @@ void CatalogTree::setNodeText(const QString& key, const QString& text) {
     }
 }
 
+void CatalogTree::setFolderDescription(const QString& key, const QString& description) {
+    const auto found = folderInfo_.find(key);
+    if (found != folderInfo_.end())
+        found->description = description;
+}
+
 const ItemRow* CatalogTree::folderInfo(const QString& key) const {
     const auto found = folderInfo_.constFind(key);
     return found == folderInfo_.constEnd() ? nullptr : &found.value();

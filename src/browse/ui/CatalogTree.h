@@ -64,6 +64,9 @@ public:
 
     /// The folder row cached when a folder node was added; null for other nodes.
     const ItemRow* folderInfo(const QString& key) const;
+    /// Updates the cached description of a folder node after it was edited; nothing for a key
+    /// that has no folder node.
+    void setFolderDescription(const QString& key, const QString& description);
     /// The name of a volume's root folder row (such as "E:"), from the volume's node key.
     QString volumeRootName(const QString& volumeKey) const;
 

@@ -406,8 +406,14 @@ bool ContentList::itemMenuAllowed() const {
     return tree_.kindOf(tree_.selectedKey()) != NodeKind::Database;
 }
 
+void ContentList::enableItemCommand(const QString& command) {
+    enabledItemCommands_.insert(command);
+    delete itemMenu_;
+    itemMenu_ = nullptr;
+}
+
 void ContentList::showItemMenu(const QPoint& globalPosition) {
-    if (!itemMenuAllowed())
+    if (!itemMenuAllowed() || enabledItemCommands_.isEmpty())
         return;
     if (itemMenu_ == nullptr) {
         itemMenu_ = new QMenu(QStringLiteral("&Item"), this);
@@ -417,6 +423,8 @@ void ContentList::showItemMenu(const QPoint& globalPosition) {
             {QStringLiteral("quick_copy"), QStringLiteral("&Quick Copy item(s) to your Desktop")},
             {QStringLiteral("describe_item"), QStringLiteral("Add D&escription(s)")}};
         for (const auto& [command, caption] : commands) {
+            if (!enabledItemCommands_.contains(command))
+                continue;
             QAction* action = itemMenu_->addAction(caption);
             action->setObjectName(command);
             connect(action, &QAction::triggered, this, [this, command] { emit itemCommand(command); });

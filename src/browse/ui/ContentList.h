@@ -66,6 +66,10 @@ public:
 
     /// The double-click action on the selected item.
     void openSelectedItem();
+    /// Puts a command of the "&Item" menu (delete_item, copy_item, quick_copy, describe_item) into
+    /// the menu: only commands that something carries out are offered, in their fixed order.
+    void enableItemCommand(const QString& command);
+
     /// The right-button release action: pops up the "&Item" menu when allowed.
     void showItemMenu(const QPoint& globalPosition);
     /// Whether the "&Item" menu may pop up for the current list and selection.
@@ -90,6 +94,7 @@ private:
     CatalogTree& tree_;
     ContentListModel* model_;
     QMenu* itemMenu_ = nullptr;
+    QSet<QString> enabledItemCommands_;
     int sortColumn_ = 0;
     int sortOrder_ = 0;
     bool sorted_ = false;

@@ -71,6 +71,8 @@ CatalogCommands::CatalogCommands(CatalogCommandsContext context, QObject* parent
     connect(&context_.tree, &CatalogTree::labelEdited, this, &CatalogCommands::renameNode,
             Qt::QueuedConnection);
     connect(&context_.list, &ContentList::itemCommand, this, &CatalogCommands::runItemCommand);
+    context_.list.enableItemCommand(QStringLiteral("delete_item"));
+    context_.list.enableItemCommand(QStringLiteral("describe_item"));
 }
 
 CatalogCommands::~CatalogCommands() = default;
@@ -231,10 +233,18 @@ void CatalogCommands::runItemCommand(const QString& command) {
 
 void CatalogCommands::describeItems() {
     const std::vector<SelectedItem> items = selectedItems();
-    if (items.empty() || DescribeItems(items, prompter()).empty())
+    if (items.empty())
         return;
-    // The list shows what the selected node holds only when it was listed last.
+    const std::vector<ItemDescription> described = DescribeItems(items, prompter());
+    if (described.empty())
+        return;
+    // A folder's description in the list comes from the tree's cached folder row.
     CatalogTree& tree = context_.tree;
+    for (const ItemDescription& item : described) {
+        if (!IsFileKey(item.key))
+            tree.setFolderDescription(item.key, item.description);
+    }
+    // The list shows what the selected node holds only when it was listed last.
     if (tree.selectedKey() == tree.currentKey())
         context_.list.ListFolder();
 }

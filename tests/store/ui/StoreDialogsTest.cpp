@@ -378,6 +378,30 @@ TEST_F(StoreUiTest, TheItemMenuDescribesAndDeletesTheSelectedItems) {
     EXPECT_EQ(list_->itemText(0, 0), text("a.txt"));
 }
 
+TEST_F(StoreUiTest, AFolderDescriptionShowsAtOnceAndTheMenuOffersOnlyWhatIsCarriedOut) {
+    addCatalogs();
+    createWidgets();
+    click(text("Music.mdb_0002ffff"));
+    const QString docs = QStringLiteral("Music.mdb_0002ffff_d%1").arg(docs_);
+    list_->selectItem(docs);
+
+    list_->showItemMenu(QPoint(0, 0));
+    QStringList offered;
+    for (const QMenu* menu : list_->findChildren<QMenu*>())
+        for (const QAction* action : menu->actions())
+            offered << action->objectName();
+    EXPECT_EQ(offered, QStringList({text("delete_item"), text("describe_item")}));
+    for (QMenu* menu : list_->findChildren<QMenu*>())
+        menu->close();
+
+    prompter_.answerInput(text("papers"),
+                          text("Enter a description for Docs.  Pressing Cancel will delete any "
+                               "existing description."));
+    emit list_->itemCommand(text("describe_item"));
+    const int row = list_->itemText(0, 0) == text("Docs") ? 0 : 1;
+    EXPECT_EQ(list_->itemText(row, 7), text("papers"));
+}
+
 TEST_F(StoreUiTest, CompactAllRepairsEveryDatabaseAndKeepsTheStatusTexts) {
     addCatalogs();
     {
