@@ -6,57 +6,49 @@
 
 using namespace mendor;
 
-TEST(NodeKeys, FolderIdFromKeyTakesTheTrailingDigitsOfFolderKeys) {
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_3a1f0c22_d117")), QStringLiteral("117"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_0002ffff_d2")), QStringLiteral("2"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_a_d0")), QStringLiteral("1"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_a_d")), QStringLiteral("1"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_a_d10")), QStringLiteral("10"));
-}
-
-TEST(NodeKeys, FolderIdFromKeyGivesTheRootForVolumeKeysEvenWhenTheTableEndsInDigits) {
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_1234567")), QStringLiteral("1"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_cdrom0")), QStringLiteral("1"));
-    EXPECT_EQ(FolderIdFromKey(QStringLiteral("Music.mdb_label")), QStringLiteral("1"));
+TEST(NodeKeys, FolderIdFromKeyTakesTheTrailingDigitsOfFolderKeysOnly) {
+    const struct {
+        const char* key;
+        const char* expected;
+    } cases[] = {{"Music.mdb_3a1f0c22_d117", "117"},
+                 {"Music.mdb_0002ffff_d2", "2"},
+                 {"Music.mdb_a_d0", "1"},
+                 {"Music.mdb_a_d", "1"},
+                 {"Music.mdb_a_d10", "10"},
+                 // Volume keys give the root, also when the table name ends in digits.
+                 {"Music.mdb_1234567", "1"},
+                 {"Music.mdb_cdrom0", "1"},
+                 {"Music.mdb_label", "1"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderIdFromKey(c.key), c.expected) << c.key;
 }
 
 TEST(NodeKeys, KindsMarkersAndZipNames) {
-    EXPECT_EQ(NodeKindOfKey(QStringLiteral("MENDOR")), NodeKind::Root);
-    EXPECT_EQ(NodeKindOfKey(QStringLiteral("Music.MDB")), NodeKind::Database);
-    EXPECT_EQ(NodeKindOfKey(QStringLiteral("Music.mdb_0002ffff")), NodeKind::Volume);
-    EXPECT_EQ(NodeKindOfKey(QStringLiteral("Music.mdb_0002ffff_d5")), NodeKind::Folder);
+    EXPECT_EQ(NodeKindOfKey("MENDOR"), NodeKind::Root);
+    EXPECT_EQ(NodeKindOfKey("Music.MDB"), NodeKind::Database);
+    EXPECT_EQ(NodeKindOfKey("Music.mdb_0002ffff"), NodeKind::Volume);
+    EXPECT_EQ(NodeKindOfKey("Music.mdb_0002ffff_d5"), NodeKind::Folder);
 
-    EXPECT_EQ(FolderIdAfterMarker(QStringLiteral("Music.mdb_dd_d42")), 42);
-    EXPECT_EQ(FolderIdAfterMarker(QStringLiteral("Music.mdb_vol")), 0);
-    EXPECT_EQ(FolderKey(QStringLiteral("Music.mdb"), QStringLiteral("0002ffff"), 9),
-              QStringLiteral("Music.mdb_0002ffff_d9"));
+    EXPECT_EQ(FolderIdAfterMarker("Music.mdb_dd_d42"), 42);
+    EXPECT_EQ(FolderIdAfterMarker("Music.mdb_vol"), 0);
+    EXPECT_EQ(FolderKey("Music.mdb", "0002ffff", 9), "Music.mdb_0002ffff_d9");
 
-    EXPECT_TRUE(IsZipFolderName(QStringLiteral(" Old.ZIP  ")));
-    EXPECT_FALSE(IsZipFolderName(QStringLiteral("zip")));
-    EXPECT_FALSE(IsZipFolderName(QStringLiteral("a.zipx")));
+    EXPECT_TRUE(IsZipFolderName(" Old.ZIP  "));
+    EXPECT_FALSE(IsZipFolderName("zip"));
+    EXPECT_FALSE(IsZipFolderName("a.zipx"));
 }
 
-TEST(ListColumns, ModesHaveTheirColumnsAndSortTables) {
-    ASSERT_EQ(ColumnsOfMode(kFolderMode).size(), 8);
-    EXPECT_EQ(ColumnsOfMode(kFolderMode).at(2).caption, QStringLiteral("» Type"));
-    ASSERT_EQ(ColumnsOfMode(kVolumeMode).size(), 9);
-    EXPECT_EQ(ColumnsOfMode(kVolumeMode).at(5).caption, QStringLiteral("Catalog Date"));
-    EXPECT_EQ(ColumnsOfMode(kDatabaseMode).at(0).caption, QStringLiteral("» Database"));
-    EXPECT_EQ(ColumnsOfMode(kZipMode).at(1).key, QStringLiteral("tsize"));
+TEST(ListColumns, SortKeysMapToTheColumnsOfEachModeAndMarkersComeOff) {
     EXPECT_TRUE(ColumnsOfMode(0).isEmpty());
     EXPECT_TRUE(ColumnsOfMode(5).isEmpty());
+    EXPECT_EQ(SortColumnForKey(kFolderMode, "description"), 7);
+    EXPECT_EQ(SortColumnForKey(kVolumeMode, "description"), 6);
+    EXPECT_EQ(SortColumnForKey(kVolumeMode, "dirs"), -1);
+    EXPECT_EQ(SortColumnForKey(kDatabaseMode, "files"), 6);
+    EXPECT_EQ(SortColumnForKey(kZipMode, "path"), 4);
+    EXPECT_EQ(SortColumnForKey(kZipMode, "size"), -1);
 
-    EXPECT_EQ(InitialSortColumn(kFolderMode), 2);
-    EXPECT_EQ(InitialSortColumn(kZipMode), 0);
-
-    EXPECT_EQ(SortColumnForKey(kFolderMode, QStringLiteral("description")), 7);
-    EXPECT_EQ(SortColumnForKey(kVolumeMode, QStringLiteral("description")), 6);
-    EXPECT_EQ(SortColumnForKey(kVolumeMode, QStringLiteral("dirs")), -1);
-    EXPECT_EQ(SortColumnForKey(kDatabaseMode, QStringLiteral("files")), 6);
-    EXPECT_EQ(SortColumnForKey(kZipMode, QStringLiteral("path")), 4);
-    EXPECT_EQ(SortColumnForKey(kZipMode, QStringLiteral("size")), -1);
-
-    EXPECT_EQ(CaptionWithoutMarker(QStringLiteral("« Name")), QStringLiteral("Name"));
-    EXPECT_EQ(CaptionWithoutMarker(QStringLiteral("» Type")), QStringLiteral("Type"));
-    EXPECT_EQ(CaptionWithoutMarker(QStringLiteral("Size")), QStringLiteral("Size"));
+    EXPECT_EQ(CaptionWithoutMarker("« Name"), "Name");
+    EXPECT_EQ(CaptionWithoutMarker("» Type"), "Type");
+    EXPECT_EQ(CaptionWithoutMarker("Size"), "Size");
 }

@@ -1,34 +1,21 @@
+// mendor-cli database and volume commands, and what another instance may do while one holds a file.
 #include "shell/Options.h"
 #include "store/Database.h"
 #include "store/DatabaseLifecycle.h"
 #include "support/CatalogFixture.h"
-#include "support/DatabaseDump.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QFileInfo>
-#include <QProcess>
 
 using namespace mendor;
 using namespace mendor::test;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs mendor-cli on the fixture's folder as its home (settings and data folder).
-CliRun cli(const CatalogFixture& home, const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(MENDOR_TEST_PROGRAM_DIR "/mendor-cli"),
-                  QStringList{QStringLiteral("--home"), home.dataPath()} + arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+CliResult cli(const CatalogFixture& home, const QStringList& arguments) {
+    return RunCli(home.dataPath(), arguments);
 }
 
 QStringList column(const QString& path, const QString& sql) {
@@ -41,8 +28,8 @@ QStringList column(const QString& path, const QString& sql) {
 }
 
 FixtureVolume backup() {
-    FixtureVolume volume(QStringLiteral("a1"), QStringLiteral("Backup"));
-    volume.addFile(volume.addFolder(1, QStringLiteral("Docs")), QStringLiteral("a.txt"), 100);
+    FixtureVolume volume("a1", "Backup");
+    volume.addFile(volume.addFolder(1, "Docs"), "a.txt", 100);
     return volume;
 }
 
@@ -50,97 +37,76 @@ FixtureVolume backup() {
 
 TEST(StoreCommands, CreateRenameAndDeleteDatabasesWithTheirRefusals) {
     CatalogFixture home;
-    EXPECT_EQ(cli(home, {QStringLiteral("new-db"), QStringLiteral("Music")}).exitCode, 0);
-    EXPECT_TRUE(QFileInfo(home.databasePath(QStringLiteral("Music"))).isFile());
+    EXPECT_EQ(cli(home, {"new-db", "Music"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(home.databasePath("Music")).isFile());
 
-    const CliRun again = cli(home, {QStringLiteral("new-db"), QStringLiteral("MUSIC")});
+    const CliResult again = cli(home, {"new-db", "MUSIC"});
     EXPECT_NE(again.exitCode, 0);
-    EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
+    EXPECT_TRUE(again.err.contains("already exists")) << again.err.toStdString();
 
-    const CliRun forbidden =
-        cli(home, {QStringLiteral("rename-db"), QStringLiteral("Music"), QStringLiteral("a_b")});
+    const CliResult forbidden = cli(home, {"rename-db", "Music", "a_b"});
     EXPECT_NE(forbidden.exitCode, 0);
     EXPECT_EQ(forbidden.err.trimmed(), kForbiddenNameMessage);
 
-    EXPECT_EQ(
-        cli(home, {QStringLiteral("rename-db"), QStringLiteral("Music"), QStringLiteral("Songs")}).exitCode,
-        0);
-    const CliRun unconfirmed = cli(home, {QStringLiteral("delete-db"), QStringLiteral("Songs")});
+    EXPECT_EQ(cli(home, {"rename-db", "Music", "Songs"}).exitCode, 0);
+    const CliResult unconfirmed = cli(home, {"delete-db", "Songs"});
     EXPECT_NE(unconfirmed.exitCode, 0);
-    EXPECT_TRUE(unconfirmed.err.contains(QStringLiteral("Delete Songs and all of its volumes?")));
-    EXPECT_TRUE(QFileInfo::exists(home.databasePath(QStringLiteral("Songs"))));
+    EXPECT_TRUE(unconfirmed.err.contains("Delete Songs and all of its volumes?"));
+    EXPECT_TRUE(QFileInfo::exists(home.databasePath("Songs")));
 
-    EXPECT_EQ(
-        cli(home, {QStringLiteral("delete-db"), QStringLiteral("Songs"), QStringLiteral("--yes")}).exitCode,
-        0);
-    EXPECT_FALSE(QFileInfo::exists(home.databasePath(QStringLiteral("Songs"))));
-    EXPECT_NE(
-        cli(home, {QStringLiteral("delete-db"), QStringLiteral("Songs"), QStringLiteral("--yes")}).exitCode,
-        0);
+    EXPECT_EQ(cli(home, {"delete-db", "Songs", "--yes"}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(home.databasePath("Songs")));
+    EXPECT_NE(cli(home, {"delete-db", "Songs", "--yes"}).exitCode, 0);
 }
 
 TEST(StoreCommands, DescribeRenameMoveCompactAndDeleteAVolume) {
     CatalogFixture home;
-    const QString music = home.addDatabase(QStringLiteral("Music"), {backup()});
-    const QString archive = home.addDatabase(QStringLiteral("Archive"));
+    const QString music = home.addDatabase("Music", {backup()});
+    const QString archive = home.addDatabase("Archive");
     const auto run = [&](const QStringList& arguments) {
-        const CliRun result = cli(home, arguments);
+        const CliResult result = cli(home, arguments);
         EXPECT_EQ(result.exitCode, 0)
             << arguments.join(' ').toStdString() << ": " << result.err.toStdString();
         return result;
     };
-    run({QStringLiteral("describe-volume"), QStringLiteral("Music"), QStringLiteral("backup"),
-         QStringLiteral("it's \"mine\"")});
-    EXPECT_EQ(column(music, QStringLiteral("SELECT thedescription FROM \"index\"")),
-              QStringList{QStringLiteral("it's \"mine\"")});
+    run({"describe-volume", "Music", "backup", "it's \"mine\""});
+    EXPECT_EQ(column(music, "SELECT thedescription FROM \"index\""), QStringList{"it's \"mine\""});
 
-    run({QStringLiteral("rename-volume"), QStringLiteral("Music"), QStringLiteral("Backup"),
-         QStringLiteral("Disc 1")});
-    const CliRun moved = run({QStringLiteral("move-volume"), QStringLiteral("Music"),
-                              QStringLiteral("Disc 1"), QStringLiteral("Archive")});
-    EXPECT_TRUE(moved.out.contains(QStringLiteral("Moving Disc 1 (files)")));
-    EXPECT_TRUE(column(music, QStringLiteral("SELECT name FROM \"index\"")).isEmpty());
-    EXPECT_EQ(column(archive, QStringLiteral("SELECT name FROM \"a1_files\"")),
-              QStringList{QStringLiteral("a.txt")});
+    run({"rename-volume", "Music", "Backup", "Disc 1"});
+    EXPECT_TRUE(run({"move-volume", "Music", "Disc 1", "Archive"}).out.contains("Moving Disc 1 (files)"));
+    EXPECT_TRUE(column(music, "SELECT name FROM \"index\"").isEmpty());
+    EXPECT_EQ(column(archive, "SELECT name FROM \"a1_files\""), QStringList{"a.txt"});
 
-    const CliRun compacted = run({QStringLiteral("compact")});
-    EXPECT_TRUE(compacted.out.contains(QStringLiteral("Compacting Archive...")));
-    EXPECT_TRUE(compacted.out.contains(QStringLiteral("Compacting Music...")));
+    const CliResult compacted = run({"compact"});
+    EXPECT_TRUE(compacted.out.contains("Compacting Archive..."));
+    EXPECT_TRUE(compacted.out.contains("Compacting Music..."));
 
-    run({QStringLiteral("delete-volume"), QStringLiteral("Archive"), QStringLiteral("Disc 1"),
-         QStringLiteral("--yes")});
-    EXPECT_TRUE(column(archive, QStringLiteral("SELECT name FROM \"index\"")).isEmpty());
-
-    const CliRun noTarget = cli(home, {QStringLiteral("move-volume"), QStringLiteral("Music"),
-                                       QStringLiteral("x"), QStringLiteral("Music")});
-    EXPECT_NE(noTarget.exitCode, 0);
+    run({"delete-volume", "Archive", "Disc 1", "--yes"});
+    EXPECT_TRUE(column(archive, "SELECT name FROM \"index\"").isEmpty());
+    EXPECT_NE(cli(home, {"move-volume", "Music", "x", "Music"}).exitCode, 0);
 }
 
 TEST(StoreCommands, AnotherInstanceCannotRenameOrWriteWhatThisOneHolds) {
     CatalogFixture home;
-    const QString music = home.addDatabase(QStringLiteral("Music"), {backup()});
+    const QString music = home.addDatabase("Music", {backup()});
     Database writer = Database::open(music);
-    writer.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    writer.exec("BEGIN IMMEDIATE");
 
-    const CliRun rename =
-        cli(home, {QStringLiteral("rename-db"), QStringLiteral("Music"), QStringLiteral("Songs")});
+    const CliResult rename = cli(home, {"rename-db", "Music", "Songs"});
     EXPECT_NE(rename.exitCode, 0);
-    EXPECT_EQ(
-        rename.err.trimmed(),
-        QStringLiteral("Music is being used by someone else, and cannot be renamed.  Once everyone else has "
-                       "quit Mendor Pro, you can rename the database."));
+    EXPECT_EQ(rename.err.trimmed(),
+              "Music is being used by someone else, and cannot be renamed.  Once everyone "
+              "else has quit Mendor Pro, you can rename the database.");
 
     // A refused attempt of this process must not give up the write lock of the open transaction:
     // closing any descriptor of a file drops all of the process's record locks on it.
     gDataPath = home.dataPath();
     ScriptedPrompter prompter;
     prompter.allowAnyMessages();
-    EXPECT_EQ(RenameDatabase(QStringLiteral("Music"), QStringLiteral("Songs"), prompter), false);
+    EXPECT_FALSE(RenameDatabase("Music", "Songs", prompter));
     gDataPath.clear();
-    const CliRun write = cli(home, {QStringLiteral("rename-volume"), QStringLiteral("Music"),
-                                    QStringLiteral("Backup"), QStringLiteral("Other")});
-    EXPECT_NE(write.exitCode, 0) << "another instance wrote into an open transaction";
-    writer.exec(QStringLiteral("ROLLBACK"));
-    EXPECT_EQ(column(music, QStringLiteral("SELECT name FROM \"index\"")),
-              QStringList{QStringLiteral("Backup")});
+    EXPECT_NE(cli(home, {"rename-volume", "Music", "Backup", "Other"}).exitCode, 0)
+        << "another instance wrote into an open transaction";
+    writer.exec("ROLLBACK");
+    EXPECT_EQ(column(music, "SELECT name FROM \"index\""), QStringList{"Backup"});
 }

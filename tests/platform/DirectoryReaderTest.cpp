@@ -97,7 +97,7 @@ TEST_F(DirectoryReaderTest, KindsSizesTimesAndNamesOfEveryEntry) {
     EXPECT_EQ(plain.modified, 900000000);
     EXPECT_NE(plain.created, 0);
     EXPECT_EQ(plain.attributes, std::uint32_t(kAttributeArchive));
-    EXPECT_EQ(plain.name, QStringLiteral("plain.txt"));
+    EXPECT_EQ(plain.name, "plain.txt");
 
     EXPECT_EQ(entries["huge.bin"].size, 5368709120LL);
     EXPECT_EQ(entries["ro.txt"].attributes, std::uint32_t(kAttributeArchive | kAttributeReadOnly));

@@ -123,16 +123,16 @@ TEST(DriveClassificationTest, FindsTheWholeDiskAndItsFacts) {
     FakeSystem fake;
     const BlockDevice partition = BlockDeviceOf("/dev/sdb1", 0, 0, fake.roots);
     ASSERT_TRUE(partition.exists());
-    EXPECT_EQ(partition.name, QStringLiteral("sdb1"));
-    EXPECT_EQ(QFileInfo(partition.wholeDiskDir).fileName(), QStringLiteral("sdb"));
+    EXPECT_EQ(partition.name, "sdb1");
+    EXPECT_EQ(QFileInfo(partition.wholeDiskDir).fileName(), "sdb");
     EXPECT_TRUE(partition.removable);
 
     const BlockDevice loop = BlockDeviceOf("/dev/loop0", 7, 0, fake.roots);
-    EXPECT_EQ(loop.backingFile, QStringLiteral("/home/u/disc.iso"));
+    EXPECT_EQ(loop.backingFile, "/home/u/disc.iso");
     EXPECT_FALSE(loop.removable);
 
     const BlockDevice card = BlockDeviceOf("/dev/sdc", 8, 32, fake.roots);
-    EXPECT_EQ(card.udev.value("ID_FS_TYPE"), QStringLiteral("vfat"));
+    EXPECT_EQ(card.udev.value("ID_FS_TYPE"), "vfat");
     EXPECT_FALSE(card.udev.contains("S:disk/by-id/x"));
 
     EXPECT_FALSE(BlockDeviceOf("/dev/nothing", 0, 0, fake.roots).exists());

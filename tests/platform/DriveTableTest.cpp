@@ -27,7 +27,7 @@ protected:
 
     QString rootOf(const DriveTable& table, char letter) const {
         const auto drive = table.drive(QLatin1Char(letter));
-        return drive ? drive->root : QStringLiteral("<none>");
+        return drive ? drive->root : "<none>";
     }
 
     QTemporaryDir dir;
@@ -43,21 +43,21 @@ TEST_F(DriveTableLoad, AssignsFixedFloppyOpticalAndMountLetters) {
     QString letters;
     for (const DriveInfo& d : table.drives())
         letters += d.letter;
-    EXPECT_EQ(letters, QStringLiteral("ACDEFG"));
+    EXPECT_EQ(letters, "ACDEFG");
 
-    EXPECT_EQ(rootOf(table, 'C'), QStringLiteral("/"));
-    EXPECT_EQ(table.drive('A')->device, QStringLiteral("/dev/fd0"));
+    EXPECT_EQ(rootOf(table, 'C'), "/");
+    EXPECT_EQ(table.drive('A')->device, "/dev/fd0");
     EXPECT_EQ(table.drive('A')->type, DriveType::Removable);
     // Optical drives keep their letters with or without a disc.
-    EXPECT_EQ(table.drive('D')->device, QStringLiteral("/dev/sr0"));
+    EXPECT_EQ(table.drive('D')->device, "/dev/sr0");
     EXPECT_TRUE(table.drive('D')->root.isEmpty());
     EXPECT_EQ(table.drive('D')->type, DriveType::CdRom);
-    EXPECT_EQ(table.drive('E')->device, QStringLiteral("/dev/sr1"));
-    EXPECT_EQ(rootOf(table, 'E'), QStringLiteral("/media/dvd"));
+    EXPECT_EQ(table.drive('E')->device, "/dev/sr1");
+    EXPECT_EQ(rootOf(table, 'E'), "/media/dvd");
     EXPECT_EQ(table.drive('F')->type, DriveType::RamDisk);
-    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/ram"));
+    EXPECT_EQ(rootOf(table, 'F'), "/mnt/ram");
     EXPECT_EQ(table.drive('G')->type, DriveType::Remote);
-    EXPECT_EQ(table.drive('g')->name(), QStringLiteral("G:"));
+    EXPECT_EQ(table.drive('g')->name(), "G:");
 }
 
 TEST_F(DriveTableLoad, RemembersLettersAcrossChangesOfTheMountTable) {
@@ -66,26 +66,26 @@ TEST_F(DriveTableLoad, RemembersLettersAcrossChangesOfTheMountTable) {
     DriveTable::load(sources);
     // F: and G: after the optical drives D: and E:
     ProfileFile settings(sources.settingsPath);
-    EXPECT_EQ(settings.readString("DriveLetters", "F", ""), QStringLiteral("mount:/mnt/first"));
-    EXPECT_EQ(settings.readString("DriveLetters", "G", ""), QStringLiteral("mount:/mnt/second"));
+    EXPECT_EQ(settings.readString("DriveLetters", "F", ""), "mount:/mnt/first");
+    EXPECT_EQ(settings.readString("DriveLetters", "G", ""), "mount:/mnt/second");
 
     // The first volume is gone and a new one arrives: the second keeps G:, and the newcomer does
     // not take F:, which the absent volume is remembered under.
     setMounts("3 1 0:41 / /mnt/second rw - tmpfs b rw\n"
               "4 1 0:42 / /mnt/third rw - tmpfs c rw\n");
     DriveTable table = DriveTable::load(sources);
-    EXPECT_EQ(rootOf(table, 'G'), QStringLiteral("/mnt/second"));
-    EXPECT_EQ(rootOf(table, 'H'), QStringLiteral("/mnt/third"));
-    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("<none>"));
+    EXPECT_EQ(rootOf(table, 'G'), "/mnt/second");
+    EXPECT_EQ(rootOf(table, 'H'), "/mnt/third");
+    EXPECT_EQ(rootOf(table, 'F'), "<none>");
 
     // Back again, in the other order: every volume keeps its letter.
     setMounts("4 1 0:42 / /mnt/third rw - tmpfs c rw\n"
               "3 1 0:41 / /mnt/second rw - tmpfs b rw\n"
               "2 1 0:40 / /mnt/first rw - tmpfs a rw\n");
     table = DriveTable::load(sources);
-    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/first"));
-    EXPECT_EQ(rootOf(table, 'G'), QStringLiteral("/mnt/second"));
-    EXPECT_EQ(rootOf(table, 'H'), QStringLiteral("/mnt/third"));
+    EXPECT_EQ(rootOf(table, 'F'), "/mnt/first");
+    EXPECT_EQ(rootOf(table, 'G'), "/mnt/second");
+    EXPECT_EQ(rootOf(table, 'H'), "/mnt/third");
 }
 
 TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
@@ -97,15 +97,15 @@ TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
               "3 1 0:40 / /mnt/ram rw - tmpfs ram rw\n");
     const DriveTable table = DriveTable::load(sources);
 
-    EXPECT_EQ(rootOf(table, 'C'), QStringLiteral("/"));
+    EXPECT_EQ(rootOf(table, 'C'), "/");
     EXPECT_EQ(rootOf(table, 'E'), dir.path() + "/folder");
-    EXPECT_EQ(table.drive('E')->device, QStringLiteral("/dev/vda")); // the volume holding the folder
+    EXPECT_EQ(table.drive('E')->device, "/dev/vda"); // the volume holding the folder
     // sr0 follows its R: mapping and gets no automatic letter; sr1 takes D:, the RAM disk F:.
-    EXPECT_EQ(rootOf(table, 'R'), QStringLiteral("/media/cd"));
+    EXPECT_EQ(rootOf(table, 'R'), "/media/cd");
     EXPECT_TRUE(table.drive('R')->followsDevice);
     EXPECT_EQ(table.drive('R')->type, DriveType::CdRom);
-    EXPECT_EQ(table.drive('D')->device, QStringLiteral("/dev/sr1"));
-    EXPECT_EQ(rootOf(table, 'F'), QStringLiteral("/mnt/ram"));
+    EXPECT_EQ(table.drive('D')->device, "/dev/sr1");
+    EXPECT_EQ(rootOf(table, 'F'), "/mnt/ram");
     EXPECT_EQ(table.drives().size(), 6); // with A: for the floppy drive
 }
 
@@ -126,20 +126,20 @@ DriveTable SampleTable() {
 
 TEST(DriveTablePaths, ConvertBothWaysByTheLongestRoot) {
     const DriveTable table = SampleTable();
-    EXPECT_EQ(table.localPath("E:\\docs\\a.txt"), QStringLiteral("/media/u/disc/docs/a.txt"));
-    EXPECT_EQ(table.localPath("e:\\docs\\"), QStringLiteral("/media/u/disc/docs"));
-    EXPECT_EQ(table.localPath("E:\\"), QStringLiteral("/media/u/disc"));
-    EXPECT_EQ(table.localPath("C:\\home\\u"), QStringLiteral("/home/u"));
-    EXPECT_EQ(table.localPath("C:\\"), QStringLiteral("/"));
+    EXPECT_EQ(table.localPath("E:\\docs\\a.txt"), "/media/u/disc/docs/a.txt");
+    EXPECT_EQ(table.localPath("e:\\docs\\"), "/media/u/disc/docs");
+    EXPECT_EQ(table.localPath("E:\\"), "/media/u/disc");
+    EXPECT_EQ(table.localPath("C:\\home\\u"), "/home/u");
+    EXPECT_EQ(table.localPath("C:\\"), "/");
     EXPECT_TRUE(table.localPath("D:\\x").isEmpty()); // no disc
     EXPECT_TRUE(table.localPath("Q:\\x").isEmpty());
     EXPECT_TRUE(table.localPath("docs\\a.txt").isEmpty());
 
-    EXPECT_EQ(table.cataloguedPath("/media/u/disc/inner/x"), QStringLiteral("F:\\x"));
-    EXPECT_EQ(table.cataloguedPath("/media/u/disc/innerx"), QStringLiteral("E:\\innerx"));
-    EXPECT_EQ(table.cataloguedPath("/media/u/disc"), QStringLiteral("E:\\"));
-    EXPECT_EQ(table.cataloguedPath("/home/u/Desktop"), QStringLiteral("C:\\home\\u\\Desktop"));
-    EXPECT_EQ(table.cataloguedPath("/media/u/disc/a/./b/../c"), QStringLiteral("E:\\a\\c"));
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/inner/x"), "F:\\x");
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/innerx"), "E:\\innerx");
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc"), "E:\\");
+    EXPECT_EQ(table.cataloguedPath("/home/u/Desktop"), "C:\\home\\u\\Desktop");
+    EXPECT_EQ(table.cataloguedPath("/media/u/disc/a/./b/../c"), "E:\\a\\c");
     EXPECT_TRUE(table.cataloguedPath("relative/path").isEmpty());
     EXPECT_TRUE(DriveTable().cataloguedPath("/x").isEmpty());
 }
@@ -154,7 +154,7 @@ TEST(DriveTablePaths, OddNamesSurviveTheRoundTrip) {
     EXPECT_EQ(table.localPathBytes(catalogued), local);
 
     const QString text = table.cataloguedPath("/media/u/disc/a\\b");
-    EXPECT_EQ(table.localPath(text), QStringLiteral("/media/u/disc/a\\b"));
+    EXPECT_EQ(table.localPath(text), "/media/u/disc/a\\b");
 }
 
 } // namespace

@@ -9,33 +9,19 @@ namespace {
 class FakeEjectService : public EjectService {
 public:
     QString blockObjectOf(const QString& device) override {
-        calls << "block " + device;
-        return known ? "/block/" + device.section('/', -1) : QString();
+        return record("block " + device, known) ? "/block/" + device.section('/', -1) : QString();
     }
     QString driveObjectOf(const QString& block) override {
-        calls << "drive " + block;
-        return hasDrive ? QStringLiteral("/drive/1") : QString();
+        return record("drive " + block, hasDrive) ? "/drive/1" : QString();
     }
     QStringList mountedFileSystemsOf(const QString& drive) override {
-        calls << "mounted " + drive;
+        record("mounted " + drive, true);
         return mounted;
     }
-    bool unmount(const QString& block) override {
-        calls << "unmount " + block;
-        return unmountWorks;
-    }
-    bool eject(const QString& drive) override {
-        calls << "eject " + drive;
-        return ejectWorks;
-    }
-    bool powerOff(const QString& drive) override {
-        calls << "poweroff " + drive;
-        return true;
-    }
-    bool openTray(const QString& device) override {
-        calls << "tray " + device;
-        return true;
-    }
+    bool unmount(const QString& block) override { return record("unmount " + block, unmountWorks); }
+    bool eject(const QString& drive) override { return record("eject " + drive, ejectWorks); }
+    bool powerOff(const QString& drive) override { return record("poweroff " + drive, true); }
+    bool openTray(const QString& device) override { return record("tray " + device, true); }
 
     bool known = true;
     bool hasDrive = true;
@@ -43,6 +29,12 @@ public:
     bool ejectWorks = true;
     QStringList mounted{"/block/sdb1", "/block/sdb2"};
     QStringList calls;
+
+private:
+    bool record(const QString& call, bool answer) {
+        calls << call;
+        return answer;
+    }
 };
 
 DriveInfo Drive(DriveType type, const QString& device) {
@@ -64,7 +56,7 @@ TEST(EjectServiceTest, FallsBackToPowerOffAndToTheTray) {
     FakeEjectService stick;
     stick.ejectWorks = false;
     EjectDrive(Drive(DriveType::Removable, "/dev/sdb1"), stick);
-    EXPECT_EQ(stick.calls.last(), QStringLiteral("poweroff /drive/1"));
+    EXPECT_EQ(stick.calls.last(), "poweroff /drive/1");
 
     FakeEjectService noService; // no disk service on the bus
     noService.known = false;
@@ -75,7 +67,7 @@ TEST(EjectServiceTest, FallsBackToPowerOffAndToTheTray) {
     busy.unmountWorks = false;
     EjectDrive(Drive(DriveType::CdRom, "/dev/sr0"), busy);
     EXPECT_FALSE(busy.calls.contains("eject /drive/1"));
-    EXPECT_EQ(busy.calls.last(), QStringLiteral("tray /dev/sr0"));
+    EXPECT_EQ(busy.calls.last(), "tray /dev/sr0");
 
     FakeEjectService loop; // a block device without a drive: unmount only
     loop.hasDrive = false;

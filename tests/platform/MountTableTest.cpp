@@ -25,23 +25,23 @@ TEST(MountTableTest, ParsesFieldsEscapesAndOptionalFields) {
     EXPECT_EQ(entries[0].parentId, 1);
     EXPECT_EQ(entries[0].major, 254u);
     EXPECT_EQ(entries[0].minor, 0u);
-    EXPECT_EQ(entries[0].fsType, QStringLiteral("ext4"));
-    EXPECT_EQ(entries[0].source, QStringLiteral("/dev/vda"));
-    EXPECT_EQ(entries[0].superOptions, QStringLiteral("rw,discard"));
+    EXPECT_EQ(entries[0].fsType, "ext4");
+    EXPECT_EQ(entries[0].source, "/dev/vda");
+    EXPECT_EQ(entries[0].superOptions, "rw,discard");
 
     // Two optional fields before the separator.
-    EXPECT_EQ(entries[1].mountPoint, QStringLiteral("/tmp/m space"));
-    EXPECT_EQ(entries[1].source, QStringLiteral("my ram"));
-    EXPECT_EQ(entries[1].fsType, QStringLiteral("tmpfs"));
+    EXPECT_EQ(entries[1].mountPoint, "/tmp/m space");
+    EXPECT_EQ(entries[1].source, "my ram");
+    EXPECT_EQ(entries[1].fsType, "tmpfs");
 
-    EXPECT_EQ(entries[2].root, QStringLiteral("/sub"));
-    EXPECT_EQ(entries[2].mountPoint, QStringLiteral("/media/u/a\\b\tc"));
-    EXPECT_EQ(entries[2].fsType, QStringLiteral("fuseblk"));
+    EXPECT_EQ(entries[2].root, "/sub");
+    EXPECT_EQ(entries[2].mountPoint, "/media/u/a\\b\tc");
+    EXPECT_EQ(entries[2].fsType, "fuseblk");
     EXPECT_EQ(entries[2].major, 7u);
     EXPECT_EQ(entries[2].minor, 1u);
 
-    EXPECT_EQ(entries[3].mountPoint, QStringLiteral("/media/u/new\nline"));
-    EXPECT_EQ(entries[3].source, QStringLiteral("u@host:/srv"));
+    EXPECT_EQ(entries[3].mountPoint, "/media/u/new\nline");
+    EXPECT_EQ(entries[3].source, "u@host:/srv");
 }
 
 TEST(MountTableTest, SkipsMalformedLines) {
@@ -54,7 +54,7 @@ TEST(MountTableTest, SkipsMalformedLines) {
                             "\n";
     const QList<MountEntry> entries = ParseMountInfo(text);
     ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries[0].mountPoint, QStringLiteral("/media/ok"));
+    EXPECT_EQ(entries[0].mountPoint, "/media/ok");
 }
 
 TEST(MountTableTest, VisibleMountsHideSystemPseudoAndDuplicateMounts) {
@@ -79,7 +79,7 @@ TEST(MountTableTest, VisibleMountsHideSystemPseudoAndDuplicateMounts) {
     const QList<MountEntry> visible = VisibleMounts(ParseMountInfo(text));
     EXPECT_EQ(MountPoints(visible), (QStringList{"/run/media/u/STICK", "/mnt/ram", "/home/u/data",
                                                  "/media/share", "/media/cdrom"}));
-    EXPECT_EQ(visible.last().fsType, QStringLiteral("fuse.fuseiso"));
+    EXPECT_EQ(visible.last().fsType, "fuse.fuseiso");
 }
 
 TEST(MountTableTest, MountContainingTakesTheLongestMountPoint) {
@@ -87,10 +87,10 @@ TEST(MountTableTest, MountContainingTakesTheLongestMountPoint) {
                                                    "2 1 8:1 / /media rw - ext4 /dev/sda1 rw\n"
                                                    "3 2 8:17 / /media/stick rw - vfat /dev/sdb1 rw\n");
     ASSERT_NE(MountContaining(table, "/media/stick/docs/a.txt"), nullptr);
-    EXPECT_EQ(MountContaining(table, "/media/stick/docs/a.txt")->source, QStringLiteral("/dev/sdb1"));
-    EXPECT_EQ(MountContaining(table, "/media/stick")->source, QStringLiteral("/dev/sdb1"));
-    EXPECT_EQ(MountContaining(table, "/media/stickers")->source, QStringLiteral("/dev/sda1"));
-    EXPECT_EQ(MountContaining(table, "/home/u")->source, QStringLiteral("/dev/vda"));
+    EXPECT_EQ(MountContaining(table, "/media/stick/docs/a.txt")->source, "/dev/sdb1");
+    EXPECT_EQ(MountContaining(table, "/media/stick")->source, "/dev/sdb1");
+    EXPECT_EQ(MountContaining(table, "/media/stickers")->source, "/dev/sda1");
+    EXPECT_EQ(MountContaining(table, "/home/u")->source, "/dev/vda");
     EXPECT_EQ(MountContaining({}, "/home/u"), nullptr);
 }
 

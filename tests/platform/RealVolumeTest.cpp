@@ -5,11 +5,11 @@
 #include "platform/VolumeSuperblock.h"
 #include "ScratchVolumes.h"
 #include "shell/ProfileFile.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <sys/xattr.h>
 
@@ -17,6 +17,19 @@ namespace mendor {
 namespace {
 
 using test::ScratchVolumes;
+
+/// Runs a command line whose words hold no blanks; true when it exits with 0.
+bool RunLine(const QString& line, QByteArray* output = nullptr) {
+    QStringList words = line.split(' ');
+    const QString program = words.takeFirst();
+    return ScratchVolumes::run(program, words, output);
+}
+
+QByteArray Xattr(const QString& file, const char* name) {
+    char value[64] = {};
+    const ssize_t n = ::getxattr(QFile::encodeName(file).constData(), name, value, sizeof value);
+    return n < 0 ? QByteArray() : QByteArray(value, n);
+}
 
 class RealVolumes : public ::testing::Test {
 protected:
@@ -35,23 +48,11 @@ protected:
     /// The drive the table gives a letter mapped to a folder, as the user would map it.
     static DriveInfo DriveFor(const QString& root) {
         DriveTableSources sources = DriveTable::systemSources();
-        sources.settingsPath = volumes->path(QStringLiteral("MNP3.ini"));
-        ProfileFile settings(sources.settingsPath);
-        EXPECT_TRUE(settings.writeString(QStringLiteral("Drives"), QStringLiteral("T:"), root));
-        const auto drive = DriveTable::load(sources).drive(QLatin1Char('T'));
+        sources.settingsPath = volumes->path("MNP3.ini");
+        EXPECT_TRUE(ProfileFile(sources.settingsPath).writeString("Drives", "T:", root));
+        const auto drive = DriveTable::load(sources).drive('T');
         EXPECT_TRUE(drive.has_value());
         return drive.value_or(DriveInfo{});
-    }
-
-    static QByteArray Xattr(const QString& file, const char* name) {
-        char value[64] = {};
-        const ssize_t n = ::getxattr(QFile::encodeName(file).constData(), name, value, sizeof value);
-        return n < 0 ? QByteArray() : QByteArray(value, n);
-    }
-
-    static bool WriteFile(const QString& path, const QByteArray& content) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
     }
 
     static inline QString skipReason;
@@ -59,7 +60,7 @@ protected:
 };
 
 TEST_F(RealVolumes, TmpfsIsARamDisk) {
-    const QString root = volumes->mountTmpfs(QStringLiteral("m_tmpfs"), QStringLiteral("8m"));
+    const QString root = volumes->mountTmpfs("m_tmpfs", "8m");
     ASSERT_FALSE(root.isEmpty()) << "mount -t tmpfs failed";
     const DriveInfo drive = DriveFor(root);
     EXPECT_EQ(drive.root, root);
@@ -70,72 +71,62 @@ TEST_F(RealVolumes, TmpfsIsARamDisk) {
     EXPECT_TRUE(VolumeLabelOf(drive).isEmpty());
     EXPECT_TRUE(VolumeSerialOf(drive).has_value()); // a RAM disk succeeds, with whatever it has
 
-    const QString marker = root + QStringLiteral("/marker.cat");
-    ASSERT_TRUE(WriteFile(marker, "1\n"));
+    const QString marker = root + "/marker.cat";
+    test::WriteBytes(marker, "1\n");
     if (::setxattr(QFile::encodeName(marker).constData(), "user.probe", "x", 1, 0) != 0)
         GTEST_SKIP() << "this kernel's tmpfs keeps no user attributes";
     SetHiddenAttribute(marker);
-    EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), QByteArray("0x2"));
+    EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), "0x2");
 }
 
 TEST_F(RealVolumes, Ext4LoopImageIsAFixedDiskWithLabelAndUuidSerial) {
-    const QString image = volumes->path(QStringLiteral("ext4.img"));
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("truncate"),
-                                    {QStringLiteral("-s"), QStringLiteral("32M"), image}));
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("mkfs.ext4"),
-                                    {QStringLiteral("-q"), QStringLiteral("-F"), QStringLiteral("-L"),
-                                     QStringLiteral("EXTVOL"), QStringLiteral("-U"),
-                                     QStringLiteral("0b1a2c3d-4e5f-6071-8293-a4b5c6d7e8f9"), image}));
-    const QString root = volumes->mountLoop(QStringLiteral("m_ext4"), image);
+    const QString image = volumes->path("ext4.img");
+    ASSERT_TRUE(RunLine("truncate -s 32M " + image));
+    ASSERT_TRUE(RunLine("mkfs.ext4 -q -F -L EXTVOL -U 0b1a2c3d-4e5f-6071-8293-a4b5c6d7e8f9 " + image));
+    const QString root = volumes->mountLoop("m_ext4", image);
     if (root.isEmpty())
         GTEST_SKIP() << "mount -o loop failed";
     const DriveInfo drive = DriveFor(root);
-    EXPECT_TRUE(drive.device.startsWith(QStringLiteral("/dev/loop"))) << drive.device.toStdString();
+    EXPECT_TRUE(drive.device.startsWith("/dev/loop")) << drive.device.toStdString();
     EXPECT_EQ(DriveTypeOf(drive), DriveType::Fixed);
-    EXPECT_EQ(VolumeLabelOf(drive), QStringLiteral("EXTVOL"));
-    EXPECT_EQ(VolumeSerialOf(drive), 0x0b1a2c3du);
     const DiskSpace space = DiskSpaceOf(drive);
     EXPECT_GT(space.total, 20 * 1024 * 1024);
     EXPECT_LE(space.total, 32 * 1024 * 1024);
     EXPECT_GT(space.free, 0);
 
-    // A folder of the volume reports the volume it is on.
-    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("/sub")));
-    const DriveInfo folder = DriveFor(root + QStringLiteral("/sub"));
-    EXPECT_EQ(VolumeLabelOf(folder), QStringLiteral("EXTVOL"));
-    EXPECT_EQ(VolumeSerialOf(folder), 0x0b1a2c3du);
+    // The volume itself and a folder of it report the same label and serial.
+    ASSERT_TRUE(QDir().mkpath(root + "/sub"));
+    for (const DriveInfo& on : {drive, DriveFor(root + "/sub")}) {
+        EXPECT_EQ(VolumeLabelOf(on), "EXTVOL");
+        EXPECT_EQ(VolumeSerialOf(on), 0x0b1a2c3du);
+    }
 
     // The hidden bit joins the attributes Samba and Wine keep in user.DOSATTRIB.
-    const QString marker = root + QStringLiteral("/marker.cat");
-    const QString archived = root + QStringLiteral("/archived.cat");
-    ASSERT_TRUE(WriteFile(marker, "1\n"));
-    ASSERT_TRUE(WriteFile(archived, "2\n"));
+    const QString marker = root + "/marker.cat";
+    const QString archived = root + "/archived.cat";
+    test::WriteBytes(marker, "1\n");
+    test::WriteBytes(archived, "2\n");
     ASSERT_EQ(::setxattr(QFile::encodeName(archived).constData(), "user.DOSATTRIB", "0x20", 4, 0), 0);
     SetHiddenAttribute(marker);
     SetHiddenAttribute(archived);
-    EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), QByteArray("0x2"));
-    EXPECT_EQ(Xattr(archived, "user.DOSATTRIB"), QByteArray("0x22"));
+    EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), "0x2");
+    EXPECT_EQ(Xattr(archived, "user.DOSATTRIB"), "0x22");
 }
 
 TEST_F(RealVolumes, FatFloppyImageThroughFuse) {
-    if (!ScratchVolumes::haveProgram(QStringLiteral("fusefat")) || !ScratchVolumes::haveProgram("mkfs.vfat"))
+    if (!ScratchVolumes::haveProgram("fusefat") || !ScratchVolumes::haveProgram("mkfs.vfat"))
         GTEST_SKIP() << "fusefat or mkfs.vfat missing";
-    const QString image = volumes->path(QStringLiteral("fat.img"));
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("mkfs.vfat"),
-                                    {QStringLiteral("-C"), QStringLiteral("-n"), QStringLiteral("FLOPPY1"),
-                                     QStringLiteral("-i"), QStringLiteral("12345678"), image,
-                                     QStringLiteral("1440")}));
-    const QString root =
-        volumes->mountFuse(QStringLiteral("m_fat"), QStringLiteral("fusefat"),
-                           {QStringLiteral("-o"), QStringLiteral("ro,fsname=%1,subtype=vfat").arg(image),
-                            image, QStringLiteral("@MOUNT@")});
+    const QString image = volumes->path("fat.img");
+    ASSERT_TRUE(RunLine("mkfs.vfat -C -n FLOPPY1 -i 12345678 " + image + " 1440"));
+    const QString root = volumes->mountFuse("m_fat", "fusefat",
+                                            {"-o", "ro,fsname=" + image + ",subtype=vfat", image, "@MOUNT@"});
     if (root.isEmpty())
         GTEST_SKIP() << "fusefat could not mount";
     const DriveInfo drive = DriveFor(root);
     EXPECT_EQ(drive.device, image);
-    EXPECT_EQ(drive.fsType, QStringLiteral("fuse.vfat"));
+    EXPECT_EQ(drive.fsType, "fuse.vfat");
     EXPECT_EQ(VolumeSerialOf(drive), 0x12345678u);
-    EXPECT_EQ(VolumeLabelOf(drive), QStringLiteral("FLOPPY1"));
+    EXPECT_EQ(VolumeLabelOf(drive), "FLOPPY1");
     // The driver reports no size; the boot sector does.
     const DiskSpace space = DiskSpaceOf(drive);
     EXPECT_EQ(space.total, 1440 * 1024);
@@ -160,50 +151,39 @@ std::uint32_t JolietSerialOf(const QByteArray& iso) {
 }
 
 TEST_F(RealVolumes, IsoImageThroughFuseIsACdWithItsSerial) {
-    if (!ScratchVolumes::haveProgram(QStringLiteral("xorriso")) || !ScratchVolumes::haveProgram("fuseiso"))
+    if (!ScratchVolumes::haveProgram("xorriso") || !ScratchVolumes::haveProgram("fuseiso"))
         GTEST_SKIP() << "xorriso or fuseiso missing";
-    const QString source = volumes->path(QStringLiteral("cdsrc"));
+    const QString source = volumes->path("cdsrc");
     ASSERT_TRUE(QDir().mkpath(source));
-    ASSERT_TRUE(WriteFile(source + QStringLiteral("/readme.txt"), "hello\n"));
-    const QString image = volumes->path(QStringLiteral("cd.iso"));
-    ASSERT_TRUE(
-        ScratchVolumes::run(QStringLiteral("xorriso"),
-                            {QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"),
-                             QStringLiteral("-V"), QStringLiteral("MYCD"), QStringLiteral("-J"),
-                             QStringLiteral("-r"), QStringLiteral("-o"), image, source}));
-    const QString root =
-        volumes->mountFuse(QStringLiteral("m_iso"), QStringLiteral("fuseiso"),
-                           {QStringLiteral("-n"), image, QStringLiteral("@MOUNT@"), QStringLiteral("-o"),
-                            QStringLiteral("fsname=%1,subtype=iso9660").arg(image)});
+    test::WriteBytes(source + "/readme.txt", "hello\n");
+    const QString image = volumes->path("cd.iso");
+    ASSERT_TRUE(RunLine("xorriso -as mkisofs -quiet -V MYCD -J -r -o " + image + " " + source));
+    const QString root = volumes->mountFuse(
+        "m_iso", "fuseiso", {"-n", image, "@MOUNT@", "-o", "fsname=" + image + ",subtype=iso9660"});
     if (root.isEmpty())
         GTEST_SKIP() << "fuseiso could not mount";
-    QFile file(image);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = test::ReadBytes(image);
 
     const DriveInfo drive = DriveFor(root);
     EXPECT_EQ(DriveTypeOf(drive), DriveType::CdRom);
-    EXPECT_EQ(VolumeLabelOf(drive), QStringLiteral("MYCD"));
+    EXPECT_EQ(VolumeLabelOf(drive), "MYCD");
     const std::uint32_t expected = JolietSerialOf(bytes);
     ASSERT_NE(expected, 0u) << "xorriso wrote no Joliet descriptor";
     EXPECT_EQ(VolumeSerialOf(drive), expected);
     const DiskSpace space = DiskSpaceOf(drive);
     EXPECT_EQ(space.total, bytes.size());
     EXPECT_EQ(space.free, 0);
-    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/readme.txt")));
+    EXPECT_TRUE(QFileInfo::exists(root + "/readme.txt"));
 }
 
 TEST_F(RealVolumes, UdfImageSerialMatchesUdfinfo) {
-    if (!ScratchVolumes::haveProgram(QStringLiteral("mkudffs")) || !ScratchVolumes::haveProgram("udfinfo"))
+    if (!ScratchVolumes::haveProgram("mkudffs") || !ScratchVolumes::haveProgram("udfinfo"))
         GTEST_SKIP() << "udftools missing";
-    const QString image = volumes->path(QStringLiteral("udf.img"));
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("truncate"),
-                                    {QStringLiteral("-s"), QStringLiteral("20M"), image}));
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("mkudffs"),
-                                    {QStringLiteral("--media-type=hd"), QStringLiteral("--blocksize=2048"),
-                                     QStringLiteral("--label=PUREUDF"), image}));
+    const QString image = volumes->path("udf.img");
+    ASSERT_TRUE(RunLine("truncate -s 20M " + image));
+    ASSERT_TRUE(RunLine("mkudffs --media-type=hd --blocksize=2048 --label=PUREUDF " + image));
     QByteArray info;
-    ASSERT_TRUE(ScratchVolumes::run(QStringLiteral("udfinfo"), {image}, &info));
+    ASSERT_TRUE(RunLine("udfinfo " + image, &info));
     bool ok = false;
     std::uint32_t expected = 0;
     for (const QByteArray& line : info.split('\n')) {
@@ -214,15 +194,14 @@ TEST_F(RealVolumes, UdfImageSerialMatchesUdfinfo) {
 
     QFile file(image);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const VolumeReader read = [&](std::int64_t offset, std::int64_t length) {
+    const auto facts = ReadSuperblock([&](std::int64_t offset, std::int64_t length) {
         file.seek(offset);
         return file.read(length);
-    };
-    const auto facts = ReadSuperblock(read);
+    });
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->kind, SuperblockKind::Udf);
     EXPECT_EQ(facts->serial, expected);
-    EXPECT_EQ(facts->label, QStringLiteral("PUREUDF"));
+    EXPECT_EQ(facts->label, "PUREUDF");
 }
 
 } // namespace

@@ -14,22 +14,17 @@ public:
             data.resize(offset + bytes.size(), '\0');
         data.replace(offset, bytes.size(), bytes);
     }
-    void put8(std::int64_t offset, std::uint8_t v) { put(offset, QByteArray(1, static_cast<char>(v))); }
-    void put16(std::int64_t offset, std::uint16_t v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        put(offset, QByteArray(b, 2));
+    /// A little-endian number of the width of T.
+    template <typename T>
+    void putLE(std::int64_t offset, T value) {
+        char bytes[sizeof(T)];
+        qToLittleEndian(value, bytes);
+        put(offset, QByteArray(bytes, sizeof(T)));
     }
-    void put32(std::int64_t offset, std::uint32_t v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        put(offset, QByteArray(b, 4));
-    }
-    void put64(std::int64_t offset, std::uint64_t v) {
-        char b[8];
-        qToLittleEndian(v, b);
-        put(offset, QByteArray(b, 8));
-    }
+    void put8(std::int64_t offset, std::uint8_t v) { putLE(offset, v); }
+    void put16(std::int64_t offset, std::uint16_t v) { putLE(offset, v); }
+    void put32(std::int64_t offset, std::uint32_t v) { putLE(offset, v); }
+    void put64(std::int64_t offset, std::uint64_t v) { putLE(offset, v); }
     VolumeReader reader() const {
         return [this](std::int64_t offset, std::int64_t length) { return data.mid(offset, length); };
     }
@@ -151,7 +146,7 @@ TEST(VolumeSuperblockTest, IsoPrefersJolietAndReadsLabelAndSize) {
     QByteArray boot = IsoDescriptor(0);
     QByteArray joliet = IsoDescriptor(2);
     joliet.replace(88, 3, "%/E");
-    const QString jolietLabel = QStringLiteral("Jöliet");
+    const QString jolietLabel = "Jöliet";
     for (int i = 0; i < 16; ++i) {
         const char16_t c = i < jolietLabel.size() ? jolietLabel[i].unicode() : u' ';
         joliet[40 + 2 * i] = static_cast<char>(c >> 8);
@@ -175,7 +170,7 @@ TEST(VolumeSuperblockTest, IsoPrefersJolietAndReadsLabelAndSize) {
     facts = image.read();
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->serial, LaneSumSerial(primary));
-    EXPECT_EQ(facts->label, QStringLiteral("PRIMARY_LABEL"));
+    EXPECT_EQ(facts->label, "PRIMARY_LABEL");
 
     // A later session's descriptors are the ones that count.
     Image multi;
@@ -184,7 +179,7 @@ TEST(VolumeSuperblockTest, IsoPrefersJolietAndReadsLabelAndSize) {
     multi.put(1017 * 2048, terminator);
     facts = ReadSuperblock(multi.reader(), 1000);
     ASSERT_TRUE(facts);
-    EXPECT_EQ(facts->label, QStringLiteral("PRIMARY_LABEL"));
+    EXPECT_EQ(facts->label, "PRIMARY_LABEL");
 }
 
 /// A tagged UDF descriptor of 512 bytes.
@@ -231,7 +226,7 @@ TEST(VolumeSuperblockTest, UdfSerialComesFromTheFileSetDescriptorLowLaneFirst) {
     const auto facts = image.read();
     ASSERT_TRUE(facts);
     EXPECT_EQ(facts->kind, SuperblockKind::Udf);
-    EXPECT_EQ(facts->label, QStringLiteral("MY DVD"));
+    EXPECT_EQ(facts->label, "MY DVD");
     const std::uint32_t nt = LaneSumSerial(fsd);
     EXPECT_EQ(facts->serial, qbswap(nt));
     EXPECT_NE(facts->serial, nt);

@@ -1,31 +1,20 @@
 #include "shell/ProfileFile.h"
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
 
 using namespace mendor;
+using mendor::test::ReadBytes;
+using mendor::test::WriteBytes;
 
 namespace {
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString s(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 class ProfileFileTest : public ::testing::Test {
 protected:
-    QString path() const { return dir_.filePath(QStringLiteral("MNP3.ini")); }
+    QString path() const { return dir_.filePath("MNP3.ini"); }
 
     QTemporaryDir dir_;
 };
@@ -33,117 +22,80 @@ protected:
 } // namespace
 
 TEST_F(ProfileFileTest, ReadsValuesByNameWithoutRegardToCase) {
-    writeBytes(path(), "orphan=before any section\n"
-                       "; comment=not a key\n"
-                       "[Options]\n"
-                       "  oEject  =   1  \n"
-                       "Path = C:\\a=b\n"
-                       "Quoted=\"  padded  \"\n"
-                       "Single='x'\n"
-                       "Lonely=\"\n"
-                       "Bare\n"
-                       "[ window ]\n"
-                       "Width=9000\n"
-                       "[options]\n"
-                       "Second=hidden by the first Options section\n");
+    WriteBytes(path(), "orphan=before any section\n; comment=not a key\n[Options]\n  oEject  =   1  \n"
+                       "Path = C:\\a=b\nQuoted=\"  padded  \"\nSingle='x'\nLonely=\"\nBare\n[ window ]\n"
+                       "Width=9000\n[options]\nSecond=hidden by the first Options section\n");
     const ProfileFile ini(path());
-    EXPECT_EQ(ini.readString(s("OPTIONS"), s("oeject"), s("d")), s("1"));
-    EXPECT_EQ(ini.readString(s("options"), s("path"), s("d")), s("C:\\a=b"));
-    EXPECT_EQ(ini.readString(s("Options"), s("Quoted"), s("d")), s("  padded  "));
-    EXPECT_EQ(ini.readString(s("Options"), s("Single"), s("d")), s("x"));
-    EXPECT_EQ(ini.readString(s("Options"), s("Lonely"), s("d")), s("\""));
-    EXPECT_EQ(ini.readString(s("Options"), s("Bare"), s("d")), QString());
-    EXPECT_EQ(ini.readString(s("Window"), s("WIDTH"), s("d")), s("9000"));
-
-    EXPECT_EQ(ini.readString(s("Options"), s("orphan"), s("d")), s("d"));
-    EXPECT_EQ(ini.readString(s("Options"), s("; comment"), s("d")), s("d"));
-    EXPECT_EQ(ini.readString(s("Options"), s("Width"), s("d")), s("d"));
-    EXPECT_EQ(ini.readString(s("Options"), s("Second"), s("d")), s("d"));
-    EXPECT_EQ(ini.readString(s("Missing"), s("oEject"), s("fallback")), s("fallback"));
-    EXPECT_EQ(ProfileFile(dir_.filePath(s("absent.ini"))).readString(s("Options"), s("oEject"), s("7")),
-              s("7"));
+    const struct {
+        const char* section;
+        const char* key;
+        QString expected;
+    } cases[] = {
+        {"OPTIONS", "oeject", "1"},  {"options", "path", "C:\\a=b"}, {"Options", "Quoted", "  padded  "},
+        {"Options", "Single", "x"},  {"Options", "Lonely", "\""},    {"Options", "Bare", ""},
+        {"Window", "WIDTH", "9000"}, {"Options", "orphan", "d"},     {"Options", "; comment", "d"},
+        {"Options", "Width", "d"},   {"Options", "Second", "d"},     {"Missing", "oEject", "d"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.readString(c.section, c.key, "d"), c.expected) << c.section << '/' << c.key;
+    EXPECT_EQ(ProfileFile(dir_.filePath("absent.ini")).readString("Options", "oEject", "7"), "7");
 }
 
 TEST_F(ProfileFileTest, ValuesAndDefaultsAreCutTo127Characters) {
-    const QString longValue(200, QLatin1Char('v'));
-    writeBytes(path(), "[S]\nkey=" + longValue.toUtf8() + "\n");
+    WriteBytes(path(), "[S]\nkey=" + QByteArray(200, 'v') + "\n");
     const ProfileFile ini(path());
-    EXPECT_EQ(ini.readString(s("S"), s("key"), QString()), QString(127, QLatin1Char('v')));
-    EXPECT_EQ(ini.readString(s("S"), s("other"), QString(130, QLatin1Char('d'))),
-              QString(127, QLatin1Char('d')));
-    EXPECT_EQ(ini.readString(s("S"), s("other"), QString(127, QLatin1Char('d'))).size(), 127);
+    EXPECT_EQ(ini.readString("S", "key", QString()), QString(127, 'v'));
+    EXPECT_EQ(ini.readString("S", "other", QString(130, 'd')), QString(127, 'd'));
+    EXPECT_EQ(ini.readString("S", "other", QString(127, 'd')).size(), 127);
 }
 
 TEST_F(ProfileFileTest, WritingAKeyChangesOnlyItsOwnLine) {
-    const QByteArray before = "; settings\r\n"
-                              "[Drives]\r\n"
-                              "E:=/media/cdrom\r\n"
-                              "\r\n"
-                              "[Options]\r\n"
-                              "oEject=1\r\n"
-                              "  ; keep me\r\n"
-                              "unknown = stays\r\n"
-                              "[Extra]\n"
-                              "mixed=endings\n";
-    writeBytes(path(), before);
+    const QByteArray before = "; settings\r\n[Drives]\r\nE:=/media/cdrom\r\n\r\n[Options]\r\noEject=1\r\n"
+                              "  ; keep me\r\nunknown = stays\r\n[Extra]\nmixed=endings\n";
+    WriteBytes(path(), before);
     ProfileFile ini(path());
-    ASSERT_TRUE(ini.writeString(s("OPTIONS"), s("OEJECT"), s("0")));
+    ASSERT_TRUE(ini.writeString("OPTIONS", "OEJECT", "0"));
     QByteArray expected = before;
     expected.replace("oEject=1\r\n", "oEject=0\r\n");
-    EXPECT_EQ(readBytes(path()), expected);
+    EXPECT_EQ(ReadBytes(path()), expected);
 
-    ASSERT_TRUE(ini.writeString(s("options"), s("Unknown"), s("changed value")));
+    ASSERT_TRUE(ini.writeString("options", "Unknown", "changed value"));
     expected.replace("unknown = stays\r\n", "unknown=changed value\r\n");
-    EXPECT_EQ(readBytes(path()), expected);
-    EXPECT_EQ(ini.readString(s("Options"), s("unknown"), QString()), s("changed value"));
+    EXPECT_EQ(ReadBytes(path()), expected);
+    EXPECT_EQ(ini.readString("Options", "unknown", QString()), "changed value");
 }
 
 TEST_F(ProfileFileTest, NewKeysGoAfterTheirSectionAndNewSectionsAtTheEnd) {
-    writeBytes(path(), "[Options]\r\n"
-                       "oEject=1\r\n"
-                       "; about the window\r\n"
-                       "\r\n"
-                       "[Window]\r\n"
-                       "Width=1");
+    WriteBytes(path(), "[Options]\r\noEject=1\r\n; about the window\r\n\r\n[Window]\r\nWidth=1");
     ProfileFile ini(path());
-    ASSERT_TRUE(ini.writeString(s("Options"), s("oUseAppPath"), s("0")));
-    ASSERT_TRUE(ini.writeString(s("Window"), s("Height"), s("2")));
-    ASSERT_TRUE(ini.writeString(s("FilePane"), s("Column1-1"), s("100")));
-    ASSERT_TRUE(ini.writeString(s("FilePane"), s("Column1-2"), s("line\nbreak")));
-    EXPECT_EQ(readBytes(path()), QByteArray("[Options]\r\n"
-                                            "oEject=1\r\n"
-                                            "oUseAppPath=0\r\n"
-                                            "; about the window\r\n"
-                                            "\r\n"
-                                            "[Window]\r\n"
-                                            "Width=1\r\n"
-                                            "Height=2\r\n"
-                                            "\r\n"
-                                            "[FilePane]\r\n"
-                                            "Column1-1=100\r\n"
-                                            "Column1-2=line break\r\n"));
+    ASSERT_TRUE(ini.writeString("Options", "oUseAppPath", "0"));
+    ASSERT_TRUE(ini.writeString("Window", "Height", "2"));
+    ASSERT_TRUE(ini.writeString("FilePane", "Column1-1", "100"));
+    ASSERT_TRUE(ini.writeString("FilePane", "Column1-2", "line\nbreak"));
+    EXPECT_EQ(ReadBytes(path()), "[Options]\r\noEject=1\r\noUseAppPath=0\r\n; about the window\r\n\r\n"
+                                 "[Window]\r\nWidth=1\r\nHeight=2\r\n\r\n"
+                                 "[FilePane]\r\nColumn1-1=100\r\nColumn1-2=line break\r\n");
 }
 
 TEST_F(ProfileFileTest, WritingCreatesTheFileAndFailsWithoutItsFolder) {
     ProfileFile ini(path());
-    ASSERT_TRUE(ini.writeString(s("Options"), s("oDefaultDrive"), s("D:")));
-    ASSERT_TRUE(ini.writeString(s("Options"), s("gDataPath"), s("/data")));
-    EXPECT_EQ(readBytes(path()), QByteArray("[Options]\noDefaultDrive=D:\ngDataPath=/data\n"));
+    ASSERT_TRUE(ini.writeString("Options", "oDefaultDrive", "D:"));
+    ASSERT_TRUE(ini.writeString("Options", "gDataPath", "/data"));
+    EXPECT_EQ(ReadBytes(path()), "[Options]\noDefaultDrive=D:\ngDataPath=/data\n");
 
-    ProfileFile nowhere(dir_.filePath(s("missing/MNP3.ini")));
-    EXPECT_FALSE(nowhere.writeString(s("Options"), s("oEject"), s("1")));
+    ProfileFile nowhere(dir_.filePath("missing/MNP3.ini"));
+    EXPECT_FALSE(nowhere.writeString("Options", "oEject", "1"));
     EXPECT_FALSE(QFile::exists(nowhere.path()));
 }
 
 TEST_F(ProfileFileTest, SnapshotReadsIgnoreLaterChangesButSeeItsOwnWrites) {
-    writeBytes(path(), "[S]\na=1\n");
+    WriteBytes(path(), "[S]\na=1\n");
     ProfileFile snapshot = ProfileFile::snapshotOf(path());
     const ProfileFile live(path());
-    writeBytes(path(), "[S]\na=2\n");
-    EXPECT_EQ(snapshot.readString(s("S"), s("a"), QString()), s("1"));
-    EXPECT_EQ(live.readString(s("S"), s("a"), QString()), s("2"));
+    WriteBytes(path(), "[S]\na=2\n");
+    EXPECT_EQ(snapshot.readString("S", "a", QString()), "1");
+    EXPECT_EQ(live.readString("S", "a", QString()), "2");
 
-    ASSERT_TRUE(snapshot.writeString(s("S"), s("b"), s("3")));
-    EXPECT_EQ(snapshot.readString(s("S"), s("a"), QString()), s("2"));
-    EXPECT_EQ(snapshot.readString(s("S"), s("b"), QString()), s("3"));
+    ASSERT_TRUE(snapshot.writeString("S", "b", "3"));
+    EXPECT_EQ(snapshot.readString("S", "a", QString()), "2");
+    EXPECT_EQ(snapshot.readString("S", "b", QString()), "3");
 }

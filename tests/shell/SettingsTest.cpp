@@ -3,37 +3,25 @@
 #include "platform/ProgramFolder.h"
 #include "shell/Options.h"
 #include "shell/ProfileFile.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QRect>
 #include <QTemporaryDir>
 
 using namespace mendor;
+using mendor::test::ReadBytes;
+using mendor::test::WriteBytes;
 
 namespace {
-
-QString s(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-void writeText(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
-
-QByteArray readText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 /// A program folder of its own for every test, with the globals as before any settings were read.
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        programFolder_ = dir_.filePath(s("Program"));
+        programFolder_ = dir_.filePath("Program");
         ASSERT_TRUE(QDir().mkpath(programFolder_));
         SetProgramFolderOverride(programFolder_);
         ResetOptionsToDefaults();
@@ -43,15 +31,20 @@ protected:
         ResetOptionsToDefaults();
     }
 
-    void writeIni(const QByteArray& text) { writeText(SettingsFilePath(), text); }
+    void writeIni(const QByteArray& text) { WriteBytes(SettingsFilePath(), text); }
+    /// Writes the settings file and reads it as at start-up.
+    void load(const QByteArray& text) {
+        writeIni(text);
+        LoadSettings();
+    }
     QString stored(const char* section, const char* key) const {
-        return ProfileFile(SettingsFilePath()).readString(s(section), s(key), s("<missing>"));
+        return ProfileFile(SettingsFilePath()).readString(section, key, "<missing>");
     }
     /// A data folder that holds one database file.
     QString makeDataFolder(const char* relative) const {
-        const QString folder = dir_.filePath(s(relative));
+        const QString folder = dir_.filePath(relative);
         QDir().mkpath(folder);
-        writeText(folder + s("/Music.mdb"), "any content");
+        WriteBytes(folder + "/Music.mdb", "any content");
         return folder;
     }
 
@@ -62,43 +55,37 @@ protected:
 } // namespace
 
 TEST(ReadProfileNumber, TakesTheLeadingNumberRoundedAndClampedTo16Bits) {
-    EXPECT_EQ(ReadProfileNumber(s("1.6")), 2);
-    EXPECT_EQ(ReadProfileNumber(s("2.5")), 3);
-    EXPECT_EQ(ReadProfileNumber(s("-1.5")), -2);
-    EXPECT_EQ(ReadProfileNumber(s("1.4")), 1);
-    EXPECT_EQ(ReadProfileNumber(s(".5")), 1);
-    EXPECT_EQ(ReadProfileNumber(s("  +7 ")), 7);
-    EXPECT_EQ(ReadProfileNumber(s("42 columns")), 42);
-    EXPECT_EQ(ReadProfileNumber(s("1,9")), 1);
-    EXPECT_EQ(ReadProfileNumber(s("-1")), -1);
-
-    EXPECT_EQ(ReadProfileNumber(s("yes")), 0);
-    EXPECT_EQ(ReadProfileNumber(s("")), 0);
-    EXPECT_EQ(ReadProfileNumber(s("-")), 0);
-    EXPECT_EQ(ReadProfileNumber(s(".")), 0);
-    EXPECT_EQ(ReadProfileNumber(s("x12")), 0);
-
-    EXPECT_EQ(ReadProfileNumber(s("32767")), 32767);
-    EXPECT_EQ(ReadProfileNumber(s("32767.5")), 32767);
-    EXPECT_EQ(ReadProfileNumber(s("70000")), 32767);
-    EXPECT_EQ(ReadProfileNumber(s("-32768")), -32768);
-    EXPECT_EQ(ReadProfileNumber(s("-99999")), -32768);
-    EXPECT_EQ(ReadProfileNumber(QString(400, QLatin1Char('9'))), 32767);
+    const struct {
+        QString text;
+        int expected;
+    } cases[] = {{"1.6", 2},
+                 {"2.5", 3},
+                 {"-1.5", -2},
+                 {"1.4", 1},
+                 {".5", 1},
+                 {"  +7 ", 7},
+                 {"42 columns", 42},
+                 {"1,9", 1},
+                 {"-1", -1},
+                 {"yes", 0},
+                 {"", 0},
+                 {"-", 0},
+                 {".", 0},
+                 {"x12", 0},
+                 {"32767", 32767},
+                 {"32767.5", 32767},
+                 {"70000", 32767},
+                 {"-32768", -32768},
+                 {"-99999", -32768},
+                 {QString(400, '9'), 32767}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadProfileNumber(c.text), c.expected) << c.text.left(20).toStdString();
 }
 
 TEST_F(SettingsTest, WithoutASettingsFileEverythingTakesItsDefault) {
+    // The option flags themselves are checked through mendor-cli settings.
     LoadSettings();
-    EXPECT_EQ(oStartupMode, 0);
-    EXPECT_EQ(oSaveWindows, 1);
-    EXPECT_EQ(oClearDesc, 1);
-    EXPECT_EQ(oEject, 1);
-    EXPECT_EQ(oSearchFolders, 1);
-    EXPECT_EQ(oSearchFiles, 1);
-    EXPECT_EQ(oZIPasFolder, 1);
-    EXPECT_EQ(oDefaultDrive, s("C:"));
     EXPECT_EQ(gDataPath, programFolder_);
-    EXPECT_EQ(oCheckDesc, 1);
-    EXPECT_EQ(oUseAppPath, 1);
     for (int mode = 1; mode <= 4; ++mode)
         for (int column = 1; column <= 9; ++column)
             EXPECT_EQ(gColumnWidths[mode][column], 100) << mode << '-' << column;
@@ -109,24 +96,14 @@ TEST_F(SettingsTest, WithoutASettingsFileEverythingTakesItsDefault) {
         EXPECT_EQ(gSearchColumnWidths[column], 100) << column;
 
     const WindowPlacement placement = LoadWindowPlacement(28800, 16200);
-    EXPECT_EQ(placement.width, 28300);
-    EXPECT_EQ(placement.height, 15700);
-    EXPECT_EQ(placement.left, 250);
-    EXPECT_EQ(placement.top, 250);
+    EXPECT_EQ(QRect(placement.left, placement.top, placement.width, placement.height),
+              QRect(250, 250, 28300, 15700));
     EXPECT_FALSE(QFile::exists(SettingsFilePath()));
 }
 
 TEST_F(SettingsTest, OptionsAreReadAsNumbersAndTrimmedStrings) {
-    writeIni("[OPTIONS]\n"
-             "ostartupmode=-1\n"
-             "oSaveWindows=0\n"
-             "oClearDesc=1.6\n"
-             "oEject=yes\n"
-             "oSearchFolders=\n"
-             "oZIPasFolder=70000\n"
-             "oDefaultDrive=   D:   \n"
-             "oCheckDesc=0\n");
-    LoadSettings();
+    load("[OPTIONS]\nostartupmode=-1\noSaveWindows=0\noClearDesc=1.6\noEject=yes\noSearchFolders=\n"
+         "oZIPasFolder=70000\noDefaultDrive=   D:   \noCheckDesc=0\n");
     EXPECT_EQ(oStartupMode, -1);
     EXPECT_EQ(oSaveWindows, 0);
     EXPECT_EQ(oClearDesc, 2);
@@ -134,108 +111,81 @@ TEST_F(SettingsTest, OptionsAreReadAsNumbersAndTrimmedStrings) {
     EXPECT_EQ(oSearchFolders, 0);
     EXPECT_EQ(oSearchFiles, 1);
     EXPECT_EQ(oZIPasFolder, 32767);
-    EXPECT_EQ(oDefaultDrive, s("D:"));
+    EXPECT_EQ(oDefaultDrive, "D:");
     EXPECT_EQ(oCheckDesc, 0);
     EXPECT_EQ(oUseAppPath, 1);
 }
 
 TEST_F(SettingsTest, TheDataFolderFallsBackToTheProgramFolder) {
     const QString data = makeDataFolder("Catalogs/Disks");
-
-    // Stored in another letter case and with blanks: the folder comes back as the disk spells it.
-    writeIni("[Options]\noUseAppPath=0\ngDataPath=  " + (dir_.path() + s("/catalogs/DISKS/")).toUtf8() +
-             "  \n");
-    LoadSettings();
-    EXPECT_EQ(gDataPath, data);
-
-    writeIni("[Options]\noUseAppPath=1\ngDataPath=" + data.toUtf8() + "\n");
-    LoadSettings();
-    EXPECT_EQ(gDataPath, programFolder_);
-
-    writeIni("[Options]\noUseAppPath=0\ngDataPath=" + (dir_.path() + s("/Gone")).toUtf8() + "\n");
-    LoadSettings();
-    EXPECT_EQ(gDataPath, programFolder_);
-
     // Neither a folder named like a database nor a backup copy counts as a database file.
-    const QString empty = dir_.filePath(s("Empty"));
-    QDir().mkpath(empty + s("/folder.mdb"));
-    writeText(empty + s("/old.mdb.bak"), "x");
-    writeText(empty + s("/.hidden.mdb"), "x");
-    writeIni("[Options]\noUseAppPath=0\ngDataPath=" + empty.toUtf8() + "\n");
-    LoadSettings();
-    EXPECT_EQ(gDataPath, programFolder_);
+    const QString empty = dir_.filePath("Empty");
+    QDir().mkpath(empty + "/folder.mdb");
+    WriteBytes(empty + "/old.mdb.bak", "x");
+    WriteBytes(empty + "/.hidden.mdb", "x");
+
+    const struct {
+        QByteArray options;
+        QString expected;
+    } cases[] = {
+        // Stored in another letter case and with blanks: the folder comes back as the disk spells it.
+        {"oUseAppPath=0\ngDataPath=  " + (dir_.path() + "/catalogs/DISKS/").toUtf8() + "  ", data},
+        {"oUseAppPath=1\ngDataPath=" + data.toUtf8(), programFolder_},
+        {"oUseAppPath=0\ngDataPath=" + (dir_.path() + "/Gone").toUtf8(), programFolder_},
+        {"oUseAppPath=0\ngDataPath=" + empty.toUtf8(), programFolder_},
+        // The program folder itself may hold no database: it is still the data folder.
+        {"oUseAppPath=0", programFolder_}};
+    for (const auto& c : cases) {
+        load("[Options]\n" + c.options + "\n");
+        EXPECT_EQ(gDataPath, c.expected) << c.options.constData();
+    }
     SaveOptions();
     EXPECT_EQ(stored("Options", "gDataPath"), programFolder_);
-
-    // The program folder itself may hold no database: it is still the data folder.
-    writeIni("[Options]\noUseAppPath=0\n");
-    LoadSettings();
-    EXPECT_EQ(gDataPath, programFolder_);
 }
 
 TEST_F(SettingsTest, NormalizePathSpellsEachFolderAsTheDiskDoes) {
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(s("Top/.Hidden/Leaf"))));
-    writeText(dir_.filePath(s("Top/file.txt")), "x");
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("Top/.Hidden/Leaf")));
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("data")));
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("Data")));
+    WriteBytes(dir_.filePath("Top/file.txt"), "x");
     const QString base = dir_.path();
-
-    EXPECT_EQ(NormalizePath(base + s("/top/.hidden/LEAF")), base + s("/Top/.Hidden/Leaf"));
-    EXPECT_EQ(NormalizePath(base + s("/Top//.Hidden/Leaf/")), base + s("/Top/.Hidden/Leaf"));
-    EXPECT_EQ(NormalizePath(base + s("/TOP/./.hidden/../.HIDDEN")), base + s("/Top/.Hidden"));
-    EXPECT_EQ(NormalizePath(s("/")), s("/"));
-    EXPECT_EQ(NormalizePath(QString()), QString());
-
-    EXPECT_EQ(NormalizePath(base + s("/Top/Missing/Leaf")), QString());
-    EXPECT_EQ(NormalizePath(base + s("/Top/file.txt")), QString());
-    EXPECT_EQ(NormalizePath(base + s("/Top/FILE.TXT")), QString());
+    const struct {
+        QString path;
+        QString expected;
+    } cases[] = {{base + "/top/.hidden/LEAF", base + "/Top/.Hidden/Leaf"},
+                 {base + "/Top//.Hidden/Leaf/", base + "/Top/.Hidden/Leaf"},
+                 {base + "/TOP/./.hidden/../.HIDDEN", base + "/Top/.Hidden"},
+                 {"/", "/"},
+                 {"", ""},
+                 {base + "/Top/Missing/Leaf", ""},
+                 {base + "/Top/file.txt", ""},
+                 {base + "/Top/FILE.TXT", ""},
+                 // Two folders differing only in case: the exact spelling wins.
+                 {base + "/data", base + "/data"},
+                 {base + "/Data", base + "/Data"},
+                 {base + "/DATA", base + "/Data"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(NormalizePath(c.path), c.expected) << c.path.toStdString();
 
     const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(base + s("/Top")));
-    EXPECT_EQ(NormalizePath(s(".hidden/leaf")), base + s("/Top/.Hidden/Leaf"));
+    ASSERT_TRUE(QDir::setCurrent(base + "/Top"));
+    EXPECT_EQ(NormalizePath(".hidden/leaf"), base + "/Top/.Hidden/Leaf");
     QDir::setCurrent(previous);
 }
 
-TEST_F(SettingsTest, TwoFoldersDifferingOnlyInCasePreferTheExactSpelling) {
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(s("data"))));
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(s("Data"))));
-    EXPECT_EQ(NormalizePath(dir_.filePath(s("data"))), dir_.filePath(s("data")));
-    EXPECT_EQ(NormalizePath(dir_.filePath(s("Data"))), dir_.filePath(s("Data")));
-    EXPECT_EQ(NormalizePath(dir_.filePath(s("DATA"))), dir_.filePath(s("Data")));
-}
-
-TEST_F(SettingsTest, BrowseWidthsSkipNonNumbersAndReplaceNegativeOnes) {
-    writeIni("[FilePane]\n"
-             "column2-1=250\n"
-             "COLUMN2-2=-40\n"
-             "Column2-3=wide\n"
-             "Column2-4=\n"
-             "Column2-5=80.6\n"
-             "Column2-6=12px\n"
-             "Column2-10=999\n");
+TEST_F(SettingsTest, WidthsSkipNonNumbersAndBrowseWidthsReplaceNegativeOnes) {
+    writeIni("[FilePane]\ncolumn2-1=250\nCOLUMN2-2=-40\nColumn2-3=wide\nColumn2-4=\nColumn2-5=80.6\n"
+             "Column2-6=12px\nColumn2-10=999\n"
+             "[SearchPane]\ncolumn1=300\nColumn2=abc\nColumn10=1.6\nColumn11=7\n"
+             "[Window]\nWidth=40000\nHeight=tall\nLeft=-2000\nTop=\n");
     for (int column = 1; column <= 10; ++column)
         gColumnWidths[2][column] = 55;
     LoadFilePaneWidths(2);
-    EXPECT_EQ(gColumnWidths[2][1], 250);
-    EXPECT_EQ(gColumnWidths[2][2], 100);
-    EXPECT_EQ(gColumnWidths[2][3], 55);
-    EXPECT_EQ(gColumnWidths[2][4], 55);
-    EXPECT_EQ(gColumnWidths[2][5], 81);
-    EXPECT_EQ(gColumnWidths[2][6], 55);
-    EXPECT_EQ(gColumnWidths[2][7], 100);
-    EXPECT_EQ(gColumnWidths[2][10], 55);
+    const int browse[] = {250, 100, 55, 55, 81, 55, 100, 100, 100, 55};
+    for (int column = 1; column <= 10; ++column)
+        EXPECT_EQ(gColumnWidths[2][column], browse[column - 1]) << column;
     EXPECT_EQ(gColumnWidths[1][1], 0);
 
-    // The start-up order: LoadSettings, every width to 100, then mode 4 alone is read again.
-    writeIni("[FilePane]\nColumn1-1=11\nColumn4-1=44\n");
-    LoadSettings();
-    EXPECT_EQ(gColumnWidths[1][1], 11);
-    SetDefaultFilePaneWidths();
-    EXPECT_EQ(gColumnWidths[1][1], 100);
-    LoadFilePaneWidths(4);
-    EXPECT_EQ(gColumnWidths[4][1], 44);
-}
-
-TEST_F(SettingsTest, SearchWidthsSkipNonNumbers) {
-    writeIni("[SearchPane]\ncolumn1=300\nColumn2=abc\nColumn10=1.6\nColumn11=7\n");
     gSearchColumnWidths[2] = 66;
     LoadSearchPaneWidths();
     EXPECT_EQ(gSearchColumnWidths[1], 300);
@@ -243,22 +193,26 @@ TEST_F(SettingsTest, SearchWidthsSkipNonNumbers) {
     EXPECT_EQ(gSearchColumnWidths[3], 100);
     EXPECT_EQ(gSearchColumnWidths[10], 2);
     EXPECT_EQ(gSearchColumnWidths[11], 0);
-}
 
-TEST_F(SettingsTest, WindowValuesThatAreNotNumbersTakeTheirDefault) {
-    writeIni("[Window]\nWidth=40000\nHeight=tall\nLeft=-2000\nTop=\n");
+    // Window values that are not numbers take their default.
     const WindowPlacement placement = LoadWindowPlacement(20000, 15000);
-    EXPECT_EQ(placement.width, 40000);
-    EXPECT_EQ(placement.height, 14500);
-    EXPECT_EQ(placement.left, -2000);
-    EXPECT_EQ(placement.top, 250);
+    EXPECT_EQ(QRect(placement.left, placement.top, placement.width, placement.height),
+              QRect(-2000, 250, 40000, 14500));
+
+    // The start-up order: LoadSettings, every width to 100, then mode 4 alone is read again.
+    load("[FilePane]\nColumn1-1=11\nColumn4-1=44\n");
+    EXPECT_EQ(gColumnWidths[1][1], 11);
+    SetDefaultFilePaneWidths();
+    EXPECT_EQ(gColumnWidths[1][1], 100);
+    LoadFilePaneWidths(4);
+    EXPECT_EQ(gColumnWidths[4][1], 44);
 }
 
 TEST_F(SettingsTest, SavingWritesOptionsInOrderThenPlacementAndWidths) {
     const QString data = makeDataFolder("Data");
     oStartupMode = -1;
     oEject = 0;
-    oDefaultDrive = s("  E:  ");
+    oDefaultDrive = "  E:  ";
     gDataPath = data;
     oUseAppPath = 0;
     gListMode = 3;
@@ -268,43 +222,15 @@ TEST_F(SettingsTest, SavingWritesOptionsInOrderThenPlacementAndWidths) {
     layout.searchWidths = {10.9, -3.7, 5, 6, 7, 8, 9, 10, 11, 12.5};
     SaveSettings(layout);
 
-    EXPECT_EQ(readText(SettingsFilePath()), "[Options]\n"
-                                            "oStartupMode=-1\n"
-                                            "oSaveWindows=1\n"
-                                            "oClearDesc=1\n"
-                                            "oEject=0\n"
-                                            "oSearchFolders=1\n"
-                                            "oSearchFiles=1\n"
-                                            "oZIPasFolder=1\n"
-                                            "oDefaultDrive=E:\n"
-                                            "gDataPath=" +
-                                                data.toUtf8() +
-                                                "\n"
-                                                "oCheckDesc=1\n"
-                                                "oUseAppPath=0\n"
-                                                "\n"
-                                                "[Window]\n"
-                                                "Left=100\n"
-                                                "Top=200\n"
-                                                "Width=9000\n"
-                                                "Height=7000\n"
-                                                "\n"
-                                                "[FilePane]\n"
-                                                "Column3-1=120\n"
-                                                "Column3-2=80\n"
-                                                "Column3-3=33\n"
-                                                "\n"
-                                                "[SearchPane]\n"
-                                                "Column1=10\n"
-                                                "Column2=-3\n"
-                                                "Column3=5\n"
-                                                "Column4=6\n"
-                                                "Column5=7\n"
-                                                "Column6=8\n"
-                                                "Column7=9\n"
-                                                "Column8=10\n"
-                                                "Column9=11\n"
-                                                "Column10=12\n");
+    EXPECT_EQ(ReadBytes(SettingsFilePath()),
+              "[Options]\noStartupMode=-1\noSaveWindows=1\noClearDesc=1\noEject=0\noSearchFolders=1\n"
+              "oSearchFiles=1\noZIPasFolder=1\noDefaultDrive=E:\ngDataPath=" +
+                  data.toUtf8() +
+                  "\noCheckDesc=1\noUseAppPath=0\n\n"
+                  "[Window]\nLeft=100\nTop=200\nWidth=9000\nHeight=7000\n\n"
+                  "[FilePane]\nColumn3-1=120\nColumn3-2=80\nColumn3-3=33\n\n"
+                  "[SearchPane]\nColumn1=10\nColumn2=-3\nColumn3=5\nColumn4=6\nColumn5=7\nColumn6=8\n"
+                  "Column7=9\nColumn8=10\nColumn9=11\nColumn10=12\n");
     EXPECT_EQ(gColumnWidths[3][2], 80);
     EXPECT_EQ(gSearchColumnWidths[2], -3);
 
@@ -313,7 +239,7 @@ TEST_F(SettingsTest, SavingWritesOptionsInOrderThenPlacementAndWidths) {
     LoadSettings();
     EXPECT_EQ(oStartupMode, -1);
     EXPECT_EQ(oEject, 0);
-    EXPECT_EQ(oDefaultDrive, s("E:"));
+    EXPECT_EQ(oDefaultDrive, "E:");
     EXPECT_EQ(gDataPath, data);
     EXPECT_EQ(oUseAppPath, 0);
     EXPECT_EQ(gColumnWidths[3][3], 33);
@@ -332,13 +258,10 @@ TEST_F(SettingsTest, WithoutSaveWindowsOnlyTheOptionsAreWritten) {
     layout.searchWidths = QList<double>(10, 50.0);
     SaveSettings(layout);
 
-    EXPECT_EQ(stored("Options", "oSaveWindows"), s("0"));
-    EXPECT_EQ(stored("Window", "Width"), s("1234"));
-    EXPECT_EQ(stored("Window", "Left"), s("<missing>"));
-    EXPECT_EQ(stored("FilePane", "Column1-1"), s("77"));
-    EXPECT_EQ(stored("FilePane", "Column1-2"), s("<missing>"));
-    EXPECT_EQ(stored("SearchPane", "Column1"), s("88"));
-    EXPECT_EQ(stored("SearchPane", "Column2"), s("<missing>"));
+    EXPECT_EQ(stored("Options", "oSaveWindows"), "0");
+    EXPECT_EQ(stored("Window", "Left"), "<missing>");
+    EXPECT_EQ(stored("FilePane", "Column1-2"), "<missing>");
+    EXPECT_EQ(stored("SearchPane", "Column2"), "<missing>");
 
     // The widths stored earlier are still what the next start-up reads.
     LoadSettings();
@@ -360,13 +283,10 @@ TEST_F(SettingsTest, AMinimisedWindowAndListModeZeroLeaveTheirKeysAlone) {
     SaveSettings(layout);
 
     const WindowPlacement placement = LoadWindowPlacement(20000, 15000);
-    EXPECT_EQ(placement.left, 5);
-    EXPECT_EQ(placement.top, 6);
-    EXPECT_EQ(placement.width, 7);
-    EXPECT_EQ(placement.height, 8);
+    EXPECT_EQ(QRect(placement.left, placement.top, placement.width, placement.height), QRect(5, 6, 7, 8));
     EXPECT_EQ(gColumnWidths[0][1], 9);
-    EXPECT_FALSE(readText(SettingsFilePath()).contains("FilePane"));
-    EXPECT_EQ(stored("Options", "oUseAppPath"), s("1"));
+    EXPECT_FALSE(ReadBytes(SettingsFilePath()).contains("FilePane"));
+    EXPECT_EQ(stored("Options", "oUseAppPath"), "1");
 
     SaveWindowPlacement(WindowPlacement{100, 200, 300, 400}, false);
     EXPECT_EQ(LoadWindowPlacement(20000, 15000).left, 100);

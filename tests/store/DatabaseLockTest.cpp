@@ -81,19 +81,19 @@ const QString kCompactRefusal =
 // Tries rename, delete and compact of Music while someone holds it; all three must be refused
 // with their messages and leave the file exactly as it was.
 void expectAllRefused(const DataFolder& data) {
-    const QString path = data.databasePath(QStringLiteral("Music"));
+    const QString path = data.databasePath("Music");
     const QStringList before = DumpDatabase(path);
     ScriptedPrompter prompter;
     prompter.expectMessage(kRenameRefusal)
-        .answerYes(QStringLiteral("Delete Music and all of its volumes?"), QStringLiteral("Confirm Delete"))
+        .answerYes("Delete Music and all of its volumes?", "Confirm Delete")
         .expectMessage(kDeleteRefusal)
         .expectMessage(kCompactRefusal);
     RecordingSink sink;
-    EXPECT_FALSE(RenameDatabase(QStringLiteral("Music"), QStringLiteral("Songs"), prompter));
-    EXPECT_EQ(DeleteDatabase(QStringLiteral("Music.mdb"), prompter), 0);
-    EXPECT_FALSE(CompactDatabaseFile(QStringLiteral("Music.mdb"), prompter, sink));
+    EXPECT_FALSE(RenameDatabase("Music", "Songs", prompter));
+    EXPECT_EQ(DeleteDatabase("Music.mdb", prompter), 0);
+    EXPECT_FALSE(CompactDatabaseFile("Music.mdb", prompter, sink));
     EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_FALSE(QFileInfo::exists(data.databasePath(QStringLiteral("Songs"))));
+    EXPECT_FALSE(QFileInfo::exists(data.databasePath("Songs")));
     EXPECT_EQ(DumpDatabase(path), before);
     EXPECT_TRUE(sink.statuses.isEmpty());
 }
@@ -102,21 +102,19 @@ void expectAllRefused(const DataFolder& data) {
 
 TEST(DatabaseLock, AnotherDatabaseOfThisProcessBlocksRenameDeleteAndCompact) {
     DataFolder data;
-    const QString path =
-        data.addDatabase(QStringLiteral("Music"), {FixtureVolume(QStringLiteral("a1"), QStringLiteral("A"))});
+    const QString path = data.addDatabase("Music", {FixtureVolume("a1", "A")});
     {
         const Database holder = Database::openReadOnly(path);
         expectAllRefused(data);
     }
     ScriptedPrompter prompter;
-    EXPECT_TRUE(RenameDatabase(QStringLiteral("Music"), QStringLiteral("Songs"), prompter));
-    EXPECT_TRUE(QFileInfo::exists(data.databasePath(QStringLiteral("Songs"))));
+    EXPECT_TRUE(RenameDatabase("Music", "Songs", prompter));
+    EXPECT_TRUE(QFileInfo::exists(data.databasePath("Songs")));
 }
 
 TEST(DatabaseLock, AnotherProcessBlocksRenameDeleteAndCompactUntilItQuits) {
     DataFolder data;
-    const QString path =
-        data.addDatabase(QStringLiteral("Music"), {FixtureVolume(QStringLiteral("a1"), QStringLiteral("A"))});
+    const QString path = data.addDatabase("Music", {FixtureVolume("a1", "A")});
     Holder holder([&] {
         static std::optional<Database> kept;
         kept.emplace(Database::open(path));
@@ -127,13 +125,13 @@ TEST(DatabaseLock, AnotherProcessBlocksRenameDeleteAndCompactUntilItQuits) {
 
     ScriptedPrompter prompter;
     prompter.answerYes();
-    EXPECT_EQ(DeleteDatabase(QStringLiteral("Music.mdb"), prompter), 1);
+    EXPECT_EQ(DeleteDatabase("Music.mdb", prompter), 1);
     EXPECT_FALSE(QFileInfo::exists(path));
 }
 
 TEST(DatabaseLock, ExclusiveAndSharedLocksBetweenHoldersOfOneProcess) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"));
+    const QString path = data.addDatabase("Music");
     {
         std::optional<DatabaseLock> exclusive = DatabaseLock::tryAcquire(path, DatabaseLock::Mode::Exclusive);
         ASSERT_TRUE(exclusive);
@@ -159,14 +157,13 @@ TEST(DatabaseLock, ExclusiveAndSharedLocksBetweenHoldersOfOneProcess) {
 
 TEST(DatabaseLock, AFileReplacedWhileOpenIsOpenedAsTheNewFile) {
     DataFolder data;
-    const QString path =
-        data.addDatabase(QStringLiteral("Music"), {FixtureVolume(QStringLiteral("a1"), QStringLiteral("A"))});
+    const QString path = data.addDatabase("Music", {FixtureVolume("a1", "A")});
     std::optional<DatabaseLock> lock = DatabaseLock::tryAcquire(path, DatabaseLock::Mode::Shared);
     ASSERT_TRUE(lock);
     EXPECT_TRUE(lock->isOn(path));
-    const QString other = data.addDatabase(QStringLiteral("Other"));
+    const QString other = data.addDatabase("Other");
     ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
     EXPECT_FALSE(lock->isOn(path));
     Database db = Database::open(path);
-    EXPECT_TRUE(Column(path, QStringLiteral("SELECT name FROM \"index\"")).isEmpty());
+    EXPECT_TRUE(Column(path, "SELECT name FROM \"index\"").isEmpty());
 }

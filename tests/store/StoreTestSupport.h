@@ -44,7 +44,7 @@ inline QStringList Column(const QString& path, const QString& sql) {
     Statement query = db.prepare(sql);
     QStringList values;
     while (query.step())
-        values << (query.isNull(0) ? QStringLiteral("<null>") : query.columnText(0));
+        values << (query.isNull(0) ? "<null>" : query.columnText(0));
     return values;
 }
 

@@ -16,17 +16,16 @@ namespace {
 // E: (1, 650)
 //   Docs (2, 600): a.txt (3, 100), Sub (4, 500): b.txt (5, 200), Deep (6, 300): c.txt (7, 300)
 //   top.txt (8, 50)
-FixtureVolume backup(const QString& t = QStringLiteral("a1"),
-                     const QString& name = QStringLiteral("Backup")) {
+FixtureVolume backup(const QString& t = "a1", const QString& name = "Backup") {
     FixtureVolume volume(t, name, 5);
-    volume.description = QStringLiteral("weekly");
-    const auto docs = volume.addFolder(1, QStringLiteral("Docs"));
-    volume.addFile(docs, QStringLiteral("a.txt"), 100, QStringLiteral("old"));
-    const auto sub = volume.addFolder(docs, QStringLiteral("Sub"));
-    volume.addFile(sub, QStringLiteral("b.txt"), 200);
-    const auto deep = volume.addFolder(sub, QStringLiteral("Deep"));
-    volume.addFile(deep, QStringLiteral("c.txt"), 300);
-    volume.addFile(1, QStringLiteral("top.txt"), 50);
+    volume.description = "weekly";
+    const auto docs = volume.addFolder(1, "Docs");
+    volume.addFile(docs, "a.txt", 100, "old");
+    const auto sub = volume.addFolder(docs, "Sub");
+    volume.addFile(sub, "b.txt", 200);
+    const auto deep = volume.addFolder(sub, "Deep");
+    volume.addFile(deep, "c.txt", 300);
+    volume.addFile(1, "top.txt", 50);
     return volume;
 }
 
@@ -45,188 +44,173 @@ QString counts(const QString& path, const QString& t) {
 
 TEST(VolumeRename, StoresAnyNameButOneAnotherVolumeHasInAnyLetterCase) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup(), backup("b2", "Other")});
+    const QString path = data.addDatabase("Music", {backup(), backup("b2", "Other")});
     const QStringList tables = VolumeTables(path);
     ScriptedPrompter prompter;
-    ASSERT_TRUE(RenameVolume(QStringLiteral("Music.mdb_a1"), QStringLiteral("My \"best\" disc"), prompter));
+    ASSERT_TRUE(RenameVolume("Music.mdb_a1", "My \"best\" disc", prompter));
     prompter.expectMessage(kNameInUseMessage);
-    EXPECT_FALSE(RenameVolume(QStringLiteral("Music.mdb_b2"), QStringLiteral("MY \"BEST\" DISC"), prompter));
-    EXPECT_TRUE(RenameVolume(QStringLiteral("Music.mdb_b2"), QStringLiteral("OTHER"), prompter));
-    EXPECT_FALSE(RenameVolume(QStringLiteral("Music.mdb_a1"), QString(), prompter));
+    EXPECT_FALSE(RenameVolume("Music.mdb_b2", "MY \"BEST\" DISC", prompter));
+    EXPECT_TRUE(RenameVolume("Music.mdb_b2", "OTHER", prompter));
+    EXPECT_FALSE(RenameVolume("Music.mdb_a1", QString(), prompter));
 
-    EXPECT_EQ(Column(path, QStringLiteral("SELECT name FROM \"index\" ORDER BY tablename")),
-              (QStringList{QStringLiteral("My \"best\" disc"), QStringLiteral("OTHER")}));
+    EXPECT_EQ(Column(path, "SELECT name FROM \"index\" ORDER BY tablename"),
+              (QStringList{"My \"best\" disc", "OTHER"}));
     EXPECT_EQ(VolumeTables(path), tables);
-    EXPECT_EQ(VolumeTableByName(path, QStringLiteral("my \"best\" DISC")), QStringLiteral("a1"));
-    EXPECT_EQ(VolumeTableByName(path, QStringLiteral("none")), std::nullopt);
+    EXPECT_EQ(VolumeTableByName(path, "my \"best\" DISC"), "a1");
+    EXPECT_EQ(VolumeTableByName(path, "none"), std::nullopt);
 }
 
 TEST(DescribeVolume, ShowsTheCurrentDescriptionAndCancelEmptiesIt) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup()});
+    const QString path = data.addDatabase("Music", {backup()});
     const QString prompt = QStringLiteral(
         "Enter a description for Backup. Pressing Cancel will delete any existing description.");
     ScriptedPrompter prompter;
-    prompter.answerInput(QStringLiteral("it's \"new\""), prompt, QStringLiteral("Describe Volume"))
-        .cancelInput(prompt, QStringLiteral("Describe Volume"));
-    EXPECT_EQ(DescribeVolume(QStringLiteral("Music.mdb_a1"), QStringLiteral("Backup"), prompter),
-              QStringLiteral("it's \"new\""));
-    EXPECT_EQ(prompter.prompts().at(0).defaultText, QStringLiteral("weekly"));
-    EXPECT_EQ(DescribeVolume(QStringLiteral("Music.mdb_a1"), QStringLiteral("Backup"), prompter), QString());
-    EXPECT_EQ(prompter.prompts().at(1).defaultText, QStringLiteral("it's \"new\""));
-    EXPECT_EQ(Column(path, QStringLiteral("SELECT thedescription FROM \"index\"")), QStringList{QString()});
-    EXPECT_EQ(DescribeVolume(QStringLiteral("Music.mdb_zz"), QStringLiteral("None"), prompter), std::nullopt);
+    prompter.answerInput("it's \"new\"", prompt, "Describe Volume").cancelInput(prompt, "Describe Volume");
+    EXPECT_EQ(DescribeVolume("Music.mdb_a1", "Backup", prompter), "it's \"new\"");
+    EXPECT_EQ(prompter.prompts().at(0).defaultText, "weekly");
+    EXPECT_EQ(DescribeVolume("Music.mdb_a1", "Backup", prompter), QString());
+    EXPECT_EQ(prompter.prompts().at(1).defaultText, "it's \"new\"");
+    EXPECT_EQ(Column(path, "SELECT thedescription FROM \"index\""), QStringList{QString()});
+    EXPECT_EQ(DescribeVolume("Music.mdb_zz", "None", prompter), std::nullopt);
 }
 
 TEST(DeleteVolume, RemovesRowAndTablesAfterYesEvenWhenTablesAreMissing) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup(), backup("b2", "Other")});
+    const QString path = data.addDatabase("Music", {backup(), backup("b2", "Other")});
     const QStringList before = DumpDatabase(path);
     ScriptedPrompter prompter;
-    prompter.answerNo(QStringLiteral("Delete this Volume?"), QStringLiteral("Confirm Deletion"))
-        .answerYes(QStringLiteral("Delete this Volume?"), QStringLiteral("Confirm Deletion"))
+    prompter.answerNo("Delete this Volume?", "Confirm Deletion")
+        .answerYes("Delete this Volume?", "Confirm Deletion")
         .answerYes();
-    EXPECT_FALSE(DeleteVolume(QStringLiteral("Music.mdb_a1"), prompter));
+    EXPECT_FALSE(DeleteVolume("Music.mdb_a1", prompter));
     EXPECT_EQ(DumpDatabase(path), before);
     {
         Database db = Database::open(path);
-        db.exec(QStringLiteral("DROP TABLE \"a1_files\""));
+        db.exec("DROP TABLE \"a1_files\"");
     }
-    EXPECT_TRUE(DeleteVolume(QStringLiteral("Music.mdb_a1"), prompter));
-    EXPECT_EQ(VolumeTables(path), (QStringList{QStringLiteral("b2_dirs"), QStringLiteral("b2_files")}));
-    EXPECT_EQ(Column(path, QStringLiteral("SELECT name FROM \"index\"")),
-              QStringList{QStringLiteral("Other")});
-    EXPECT_TRUE(DeleteVolume(QStringLiteral("Music.mdb_a1"), prompter));
+    EXPECT_TRUE(DeleteVolume("Music.mdb_a1", prompter));
+    EXPECT_EQ(VolumeTables(path), (QStringList{"b2_dirs", "b2_files"}));
+    EXPECT_EQ(Column(path, "SELECT name FROM \"index\""), QStringList{"Other"});
+    EXPECT_TRUE(DeleteVolume("Music.mdb_a1", prompter));
 }
 
 TEST(DescribeItems, AsksForEachItemInListOrderAndReturnsTheNewDescriptions) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup()});
+    const QString path = data.addDatabase("Music", {backup()});
     ScriptedPrompter prompter;
     prompter
         .answerInput(
-            QStringLiteral("notes"),
+            "notes",
             QStringLiteral("Enter a description for a.txt.  Pressing Cancel will delete any existing "
                            "description."),
-            QStringLiteral("Describe Volume"))
+            "Describe Volume")
         .cancelInput(QStringLiteral("Enter a description for Sub.  Pressing Cancel will delete any existing "
                                     "description."));
-    const std::vector<SelectedItem> items{{QStringLiteral("Music.mdb_a1_f3"), QStringLiteral("a.txt")},
-                                          {QStringLiteral("Music.mdb_a1_d99"), QStringLiteral("gone")},
-                                          {QStringLiteral("Music.mdb_a1_d4"), QStringLiteral("Sub")}};
+    const std::vector<SelectedItem> items{
+        {"Music.mdb_a1_f3", "a.txt"}, {"Music.mdb_a1_d99", "gone"}, {"Music.mdb_a1_d4", "Sub"}};
     const std::vector<ItemDescription> described = DescribeItems(items, prompter);
     ASSERT_EQ(described.size(), 2u);
-    EXPECT_EQ(described[0].key, QStringLiteral("Music.mdb_a1_f3"));
-    EXPECT_EQ(described[0].description, QStringLiteral("notes"));
-    EXPECT_EQ(described[1].key, QStringLiteral("Music.mdb_a1_d4"));
+    EXPECT_EQ(described[0].key, "Music.mdb_a1_f3");
+    EXPECT_EQ(described[0].description, "notes");
+    EXPECT_EQ(described[1].key, "Music.mdb_a1_d4");
     EXPECT_EQ(described[1].description, QString());
-    EXPECT_EQ(prompter.prompts().at(0).defaultText, QStringLiteral("old"));
-    EXPECT_EQ(Column(path, QStringLiteral("SELECT description FROM \"a1_files\" WHERE ID = 3")),
-              QStringList{QStringLiteral("notes")});
-    EXPECT_EQ(Column(path, QStringLiteral("SELECT description FROM \"a1_dirs\" WHERE ID = 4")),
-              QStringList{""});
+    EXPECT_EQ(prompter.prompts().at(0).defaultText, "old");
+    EXPECT_EQ(Column(path, "SELECT description FROM \"a1_files\" WHERE ID = 3"), QStringList{"notes"});
+    EXPECT_EQ(Column(path, "SELECT description FROM \"a1_dirs\" WHERE ID = 4"), QStringList{""});
 }
 
 TEST(DeleteItems, RemovesFolderSubtreesAndFilesAndKeepsSizesAndCountsConsistent) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup()});
-    ASSERT_EQ(sizes(path, "a1_dirs"), QStringLiteral("E:=650 Docs=600 Sub=500 Deep=300"));
-    ASSERT_EQ(counts(path, "a1"), QStringLiteral("3/4"));
+    const QString path = data.addDatabase("Music", {backup()});
+    ASSERT_EQ(sizes(path, "a1_dirs"), "E:=650 Docs=600 Sub=500 Deep=300");
+    ASSERT_EQ(counts(path, "a1"), "3/4");
     const QStringList before = DumpDatabase(path);
-    const std::vector<SelectedItem> items{{QStringLiteral("Music.mdb_a1_d4"), QStringLiteral("Sub")},
-                                          {QStringLiteral("Music.mdb_a1_f3"), QStringLiteral("a.txt")}};
-    const QString question = QStringLiteral("Delete all selected files/folders from Docs?");
+    const std::vector<SelectedItem> items{{"Music.mdb_a1_d4", "Sub"}, {"Music.mdb_a1_f3", "a.txt"}};
+    const QString question = "Delete all selected files/folders from Docs?";
     ScriptedPrompter prompter;
-    prompter.answerNo(question, QStringLiteral("Delete Confirmation"))
-        .answerYes(question, QStringLiteral("Delete Confirmation"));
+    prompter.answerNo(question, "Delete Confirmation").answerYes(question, "Delete Confirmation");
     RecordingSink sink;
-    EXPECT_FALSE(DeleteItems(items, QStringLiteral("Docs"), prompter, sink));
+    EXPECT_FALSE(DeleteItems(items, "Docs", prompter, sink));
     EXPECT_EQ(DumpDatabase(path), before);
     EXPECT_TRUE(sink.statuses.isEmpty());
 
-    EXPECT_TRUE(DeleteItems(items, QStringLiteral("Docs"), prompter, sink));
-    EXPECT_EQ(sink.statuses, QStringList{QStringLiteral("Deleting items... please wait.")});
-    EXPECT_EQ(sizes(path, "a1_dirs"), QStringLiteral("E:=50 Docs=0"));
-    EXPECT_EQ(sizes(path, "a1_files"), QStringLiteral("top.txt=50"));
-    EXPECT_EQ(counts(path, "a1"), QStringLiteral("1/1"));
+    EXPECT_TRUE(DeleteItems(items, "Docs", prompter, sink));
+    EXPECT_EQ(sink.statuses, QStringList{"Deleting items... please wait."});
+    EXPECT_EQ(sizes(path, "a1_dirs"), "E:=50 Docs=0");
+    EXPECT_EQ(sizes(path, "a1_files"), "top.txt=50");
+    EXPECT_EQ(counts(path, "a1"), "1/1");
 }
 
 TEST(DeleteItems, AFileTakesItsSizeOffEveryFolderAboveIt) {
     DataFolder data;
-    const QString path = data.addDatabase(QStringLiteral("Music"), {backup()});
+    const QString path = data.addDatabase("Music", {backup()});
     ScriptedPrompter prompter;
     prompter.answerYes();
     RecordingSink sink;
-    EXPECT_TRUE(DeleteItems({{QStringLiteral("Music.mdb_a1_f7"), QStringLiteral("c.txt")}},
-                            QStringLiteral("Deep"), prompter, sink));
-    EXPECT_EQ(sizes(path, "a1_dirs"), QStringLiteral("E:=350 Docs=300 Sub=200 Deep=0"));
-    EXPECT_EQ(counts(path, "a1"), QStringLiteral("3/3"));
+    EXPECT_TRUE(DeleteItems({{"Music.mdb_a1_f7", "c.txt"}}, "Deep", prompter, sink));
+    EXPECT_EQ(sizes(path, "a1_dirs"), "E:=350 Docs=300 Sub=200 Deep=0");
+    EXPECT_EQ(counts(path, "a1"), "3/3");
 }
 
 TEST(MoveVolume, TargetListLeavesOutOnlyTheVolumesOwnFile) {
     DataFolder data;
-    data.addDatabase(QStringLiteral("Music"), {backup()});
+    data.addDatabase("Music", {backup()});
     ScriptedPrompter prompter;
     prompter.expectMessage(kNoMoveTargetsMessage);
-    EXPECT_TRUE(MoveTargetNames(QStringLiteral("Music.mdb_a1"), prompter).isEmpty());
-    EXPECT_EQ(kNoMoveTargetsMessage,
-              QStringLiteral("No other databases available to move this volume into!"));
+    EXPECT_TRUE(MoveTargetNames("Music.mdb_a1", prompter).isEmpty());
 
-    data.addDatabase(QStringLiteral("music"));
-    data.addDatabase(QStringLiteral("Archive"));
-    EXPECT_EQ(MoveTargetNames(QStringLiteral("Music.mdb_a1"), prompter),
-              (QStringList{QStringLiteral("Archive"), QStringLiteral("music")}));
+    data.addDatabase("music");
+    data.addDatabase("Archive");
+    EXPECT_EQ(MoveTargetNames("Music.mdb_a1", prompter), (QStringList{"Archive", "music"}));
 }
 
 TEST(MoveVolume, CopiesEverythingAndNamesTheCopyAfterTheNamesTaken) {
     DataFolder data;
-    const QString source = data.addDatabase(QStringLiteral("Music"), {backup(), backup("b2", "Other")});
-    const QString target = data.addDatabase(QStringLiteral("Archive"),
-                                            {backup("c1", "BACKUP"), backup("c2", "backup (copy 2)")});
+    const QString source = data.addDatabase("Music", {backup(), backup("b2", "Other")});
+    const QString target =
+        data.addDatabase("Archive", {backup("c1", "BACKUP"), backup("c2", "backup (copy 2)")});
     const QStringList rows =
         Column(source, QStringLiteral("SELECT ID || parent || name || size || depth || "
                                       "ifnull(description, '-') FROM \"a1_files\" ORDER BY ID"));
     ScriptedPrompter prompter;
     RecordingSink sink;
-    ASSERT_TRUE(MoveVolume(QStringLiteral("Music.mdb_a1"), target, prompter, sink));
-    EXPECT_EQ(sink.statuses, (QStringList{QStringLiteral("Moving Backup (folders)"),
-                                          QStringLiteral("Moving Backup (files)")}));
+    ASSERT_TRUE(MoveVolume("Music.mdb_a1", target, prompter, sink));
+    EXPECT_EQ(sink.statuses, (QStringList{"Moving Backup (folders)", "Moving Backup (files)"}));
     EXPECT_FALSE(isBusy());
 
     EXPECT_EQ(Column(target, QStringLiteral("SELECT ID || parent || name || size || depth || "
                                             "ifnull(description, '-') FROM \"a1_files\" ORDER BY ID")),
               rows);
-    EXPECT_EQ(sizes(target, "a1_dirs"), QStringLiteral("E:=650 Docs=600 Sub=500 Deep=300"));
+    EXPECT_EQ(sizes(target, "a1_dirs"), "E:=650 Docs=600 Sub=500 Deep=300");
     EXPECT_EQ(
         Column(target, QStringLiteral("SELECT name || '|' || volumetype || '|' || thedescription || '|' || "
                                       "size || '|' || dirs || '|' || files FROM \"index\" "
                                       "WHERE tablename = 'a1'")),
-        QStringList{QStringLiteral("Backup (Copy 3)|5|weekly|10240000|3|4")});
-    EXPECT_EQ(Column(source, QStringLiteral("SELECT tablename FROM \"index\"")),
-              QStringList{QStringLiteral("b2")});
-    EXPECT_EQ(VolumeTables(source), (QStringList{QStringLiteral("b2_dirs"), QStringLiteral("b2_files")}));
-    EXPECT_EQ(IntegrityCheck(target), QStringLiteral("ok"));
+        QStringList{"Backup (Copy 3)|5|weekly|10240000|3|4"});
+    EXPECT_EQ(Column(source, "SELECT tablename FROM \"index\""), QStringList{"b2"});
+    EXPECT_EQ(VolumeTables(source), (QStringList{"b2_dirs", "b2_files"}));
+    EXPECT_EQ(IntegrityCheck(target), "ok");
 }
 
 TEST(MoveVolume, ReplacesTheTargetsCopyOfTheSameVolume) {
     DataFolder data;
-    data.addDatabase(QStringLiteral("Music"), {backup()});
-    FixtureVolume older(QStringLiteral("a1"), QStringLiteral("Backup"));
-    older.addFile(1, QStringLiteral("stale.txt"), 1);
-    const QString target = data.addDatabase(QStringLiteral("Archive"), {older});
+    data.addDatabase("Music", {backup()});
+    FixtureVolume older("a1", "Backup");
+    older.addFile(1, "stale.txt", 1);
+    const QString target = data.addDatabase("Archive", {older});
     ScriptedPrompter prompter;
     RecordingSink sink;
-    ASSERT_TRUE(MoveVolume(QStringLiteral("Music.mdb_a1"), target, prompter, sink));
-    EXPECT_EQ(Column(target, QStringLiteral("SELECT name FROM \"index\"")),
-              QStringList{QStringLiteral("Backup")});
-    EXPECT_EQ(sizes(target, "a1_files"), QStringLiteral("a.txt=100 b.txt=200 c.txt=300 top.txt=50"));
+    ASSERT_TRUE(MoveVolume("Music.mdb_a1", target, prompter, sink));
+    EXPECT_EQ(Column(target, "SELECT name FROM \"index\""), QStringList{"Backup"});
+    EXPECT_EQ(sizes(target, "a1_files"), "a.txt=100 b.txt=200 c.txt=300 top.txt=50");
 }
 
 TEST(MoveVolume, AFailureWhileCopyingLeavesBothDatabasesAsTheyWere) {
     DataFolder data;
-    const QString source = data.addDatabase(QStringLiteral("Music"), {backup()});
-    FixtureVolume older(QStringLiteral("a1"), QStringLiteral("Older"));
-    const QString target = data.addDatabase(QStringLiteral("Archive"), {older});
+    const QString source = data.addDatabase("Music", {backup()});
+    FixtureVolume older("a1", "Older");
+    const QString target = data.addDatabase("Archive", {older});
     {
         // The index row is written last: refusing it fails the move after every row was copied.
         Database db = Database::open(target);
@@ -238,10 +222,10 @@ TEST(MoveVolume, AFailureWhileCopyingLeavesBothDatabasesAsTheyWere) {
     ScriptedPrompter prompter;
     prompter.allowAnyMessages();
     RecordingSink sink;
-    EXPECT_FALSE(MoveVolume(QStringLiteral("Music.mdb_a1"), target, prompter, sink));
+    EXPECT_FALSE(MoveVolume("Music.mdb_a1", target, prompter, sink));
     EXPECT_EQ(sink.statuses.size(), 2);
     ASSERT_EQ(prompter.messages().size(), 1);
-    EXPECT_TRUE(prompter.messages().first().contains(QStringLiteral("disk full")));
+    EXPECT_TRUE(prompter.messages().first().contains("disk full"));
     EXPECT_EQ(DumpDatabase(source), sourceBefore);
     EXPECT_EQ(DumpDatabase(target), targetBefore);
     EXPECT_FALSE(isBusy());
@@ -249,13 +233,13 @@ TEST(MoveVolume, AFailureWhileCopyingLeavesBothDatabasesAsTheyWere) {
 
 TEST(MoveVolume, DoesNothingWhileAnotherLongOperationRuns) {
     DataFolder data;
-    const QString source = data.addDatabase(QStringLiteral("Music"), {backup()});
-    const QString target = data.addDatabase(QStringLiteral("Archive"));
+    const QString source = data.addDatabase("Music", {backup()});
+    const QString target = data.addDatabase("Archive");
     const QStringList before = DumpDatabase(source);
     ScriptedPrompter prompter;
     RecordingSink sink;
     gBusy.store(kFlagSet);
-    EXPECT_FALSE(MoveVolume(QStringLiteral("Music.mdb_a1"), target, prompter, sink));
+    EXPECT_FALSE(MoveVolume("Music.mdb_a1", target, prompter, sink));
     EXPECT_TRUE(isBusy());
     gBusy.store(kFlagClear);
     EXPECT_EQ(DumpDatabase(source), before);

@@ -47,33 +47,30 @@ TEST_F(OptionsDialogTest, LoadsTheGlobalsAndSavesThemAsZeroOrOne) {
     oStartupMode = -1;
     oEject = 0;
     oSearchFolders = 0;
-    oDefaultDrive = QStringLiteral("e:");
-    OptionsDialog dialog(*window_, {QStringLiteral("C:"), QStringLiteral("D:")});
+    oDefaultDrive = "e:";
+    OptionsDialog dialog(*window_, {"C:", "D:"});
     EXPECT_TRUE(dialog.flagBox(0)->isChecked());
     EXPECT_FALSE(dialog.flagBox(4)->isChecked());
     EXPECT_EQ(dialog.flagBox(1), nullptr);
-    EXPECT_EQ(dialog.defaultDrive()->text(), QStringLiteral("E:"));
+    EXPECT_EQ(dialog.defaultDrive()->text(), "E:");
     EXPECT_EQ(dialog.dataFolder()->text(), programFolder());
-    EXPECT_EQ(dialog.flagBox(8)->text(),
-              QStringLiteral("Default to scan for \"descript.ion\"  files (slower cataloging time)"));
 
     dialog.flagBox(4)->setChecked(true);
     dialog.flagBox(6)->setChecked(false);
     dialog.driveChooser()->setCurrentIndex(1);
     emit dialog.driveChooser()->activated(1);
-    EXPECT_EQ(dialog.defaultDrive()->text(), QStringLiteral("D:"));
+    EXPECT_EQ(dialog.defaultDrive()->text(), "D:");
     dialog.save();
 
     EXPECT_EQ(oStartupMode, 1);
     EXPECT_EQ(oEject, 1);
     EXPECT_EQ(oSearchFiles, 0);
-    EXPECT_EQ(oDefaultDrive, QStringLiteral("D:"));
+    EXPECT_EQ(oDefaultDrive, "D:");
     // The search pane's check boxes follow the saved defaults.
     EXPECT_FALSE(window_->searchPane()->searchFolders()->isChecked());
     EXPECT_FALSE(window_->searchPane()->searchFiles()->isChecked());
-    const QString written = readSettings();
-    EXPECT_TRUE(written.contains(QStringLiteral("oStartupMode=1")));
-    EXPECT_TRUE(written.contains(QStringLiteral("oDefaultDrive=D:")));
+    EXPECT_TRUE(readSettings().contains("oStartupMode=1\n"));
+    EXPECT_TRUE(readSettings().contains("oDefaultDrive=D:\n"));
     EXPECT_FALSE(dialog.saveButton()->isEnabled());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
@@ -81,45 +78,30 @@ TEST_F(OptionsDialogTest, LoadsTheGlobalsAndSavesThemAsZeroOrOne) {
 TEST_F(OptionsDialogTest, SavingRefillsTheTreeOnlyWhenTheDataFolderChanged) {
     QSignalSpy refreshed(window_.get(), &MainWindow::catalogTreeRefreshed);
     QSignalSpy filled(window_.get(), &MainWindow::volumeChooserFilled);
-    {
-        OptionsDialog unchanged(*window_, {});
-        unchanged.show();
-        unchanged.save();
+    const QString other = makeDataFolder("Catalogs");
+    // Unchanged; another folder spelled in another case; the same one in yet another case; and
+    // last the program folder option, which overrides whatever folder was typed.
+    const struct {
+        bool useProgramFolder;
+        QString typed;
+        QString expected;
+        int refreshes;
+    } steps[] = {{true, programFolder(), programFolder(), 0},
+                 {false, programFolder() + "/CATALOGS", other, 1},
+                 {false, programFolder() + "/catalogs", other, 1},
+                 {true, other, programFolder(), 2}};
+    for (const auto& step : steps) {
+        OptionsDialog dialog(*window_, {});
+        dialog.show();
+        dialog.flagBox(9)->setChecked(step.useProgramFolder);
+        dialog.dataFolder()->setText(step.typed);
+        dialog.save();
+        SCOPED_TRACE(step.typed.toStdString());
+        EXPECT_EQ(gDataPath, step.expected);
+        EXPECT_EQ(refreshed.count(), step.refreshes);
+        EXPECT_EQ(filled.count(), step.refreshes);
+        EXPECT_TRUE(readSettings().contains("gDataPath=" + step.expected + "\n"));
     }
-    EXPECT_EQ(refreshed.count(), 0);
-    EXPECT_TRUE(QFile::exists(settingsPath()));
-
-    const QString other = makeDataFolder(QStringLiteral("Catalogs"));
-    {
-        OptionsDialog otherFolder(*window_, {});
-        otherFolder.show();
-        otherFolder.flagBox(9)->setChecked(false);
-        otherFolder.dataFolder()->setText(programFolder() + QStringLiteral("/CATALOGS"));
-        otherFolder.save();
-    }
-    EXPECT_EQ(gDataPath, other);
-    EXPECT_EQ(refreshed.count(), 1);
-    EXPECT_EQ(filled.count(), 1);
-
-    {
-        OptionsDialog caseOnly(*window_, {});
-        caseOnly.show();
-        caseOnly.dataFolder()->setText(programFolder() + QStringLiteral("/catalogs"));
-        caseOnly.save();
-    }
-    EXPECT_EQ(gDataPath, other);
-    EXPECT_EQ(refreshed.count(), 1);
-}
-
-TEST_F(OptionsDialogTest, TheProgramFolderOptionOverridesTheChosenFolder) {
-    const QString other = makeDataFolder(QStringLiteral("Elsewhere"));
-    OptionsDialog dialog(*window_, {});
-    dialog.show();
-    dialog.flagBox(9)->setChecked(true);
-    dialog.dataFolder()->setText(other);
-    dialog.save();
-    EXPECT_EQ(gDataPath, ProgramFolder());
-    EXPECT_TRUE(readSettings().contains(QStringLiteral("gDataPath=") + ProgramFolder()));
 }
 
 TEST_F(OptionsDialogTest, OpeningTheDialogStopsTheStartUpPaneFromOpeningLater) {
@@ -144,11 +126,11 @@ public slots:
 TEST_F(MainWindowFixture, AboutHelpOpensTheHelpPageAndCloses) {
     EXPECT_TRUE(QFile::exists(AboutDialog::helpPagePath()));
     UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    QDesktopServices::setUrlHandler("file", &recorder, "open");
     AboutDialog dialog;
     dialog.show();
     dialog.helpButton()->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDesktopServices::unsetUrlHandler("file");
 
     ASSERT_EQ(recorder.opened.size(), 1);
     EXPECT_EQ(recorder.opened.front().toLocalFile(),
@@ -174,17 +156,17 @@ TEST(DialogPrompterTest, UntitledBoxesCarryTheProgramTitleAndOnlyYesProceeds) {
     QString text;
 
     answerNextBox(QMessageBox::Ok, &title, &text);
-    prompter.message(QStringLiteral("Done."));
-    EXPECT_EQ(title, QStringLiteral("Mendor Pro"));
-    EXPECT_EQ(text, QStringLiteral("Done."));
+    prompter.message("Done.");
+    EXPECT_EQ(title, "Mendor Pro");
+    EXPECT_EQ(text, "Done.");
 
     answerNextBox(QMessageBox::Yes, &title, &text);
-    EXPECT_TRUE(prompter.askYesNo(QStringLiteral("Delete?"), QStringLiteral("Delete Volume")));
-    EXPECT_EQ(title, QStringLiteral("Delete Volume"));
+    EXPECT_TRUE(prompter.askYesNo("Delete?", "Delete Volume"));
+    EXPECT_EQ(title, "Delete Volume");
 
     answerNextBox(QMessageBox::No, &title, &text);
-    EXPECT_FALSE(prompter.askYesNo(QStringLiteral("Delete?"), QString()));
-    EXPECT_EQ(title, QStringLiteral("Mendor Pro"));
+    EXPECT_FALSE(prompter.askYesNo("Delete?", QString()));
+    EXPECT_EQ(title, "Mendor Pro");
 }
 
 // The share of pixels of an image that are not transparent.
@@ -198,7 +180,6 @@ double coverage(const QImage& image) {
 
 TEST(ImageLibraryTest, EveryKeyDrawsAVisiblePictureAtEverySizeAndScale) {
     QStringList keys = ImageLibrary::treeImageKeys() + ImageLibrary::toolbarImageKeys();
-    EXPECT_EQ(ImageLibrary::treeImageKeys().size(), 14);
     QSet<QString> distinct;
     for (const QString& key : keys) {
         ASSERT_TRUE(ImageLibrary::hasImage(key)) << key.toStdString();
@@ -217,8 +198,8 @@ TEST(ImageLibraryTest, EveryKeyDrawsAVisiblePictureAtEverySizeAndScale) {
     }
     // No two keys share a picture.
     EXPECT_EQ(distinct.size(), keys.size());
-    EXPECT_FALSE(ImageLibrary::hasImage(QStringLiteral("kdoc")));
-    EXPECT_TRUE(ImageLibrary::icon(QStringLiteral("kdoc")).isNull());
+    EXPECT_FALSE(ImageLibrary::hasImage("kdoc"));
+    EXPECT_TRUE(ImageLibrary::icon("kdoc").isNull());
 }
 
 } // namespace

@@ -5,13 +5,10 @@
 #include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QFile>
-#include <QGuiApplication>
-#include <QRect>
-#include <QScreen>
 #include <QTemporaryDir>
 
 namespace mendor {
@@ -19,54 +16,37 @@ namespace mendor {
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        ASSERT_TRUE(empty_.isValid());
         SetProgramFolderOverride(home_.path());
         SetInstallFolderOverride(QStringLiteral(MENDOR_TEST_PROGRAM_DIR));
-        ResetOptionsToDefaults();
-        gBusy = kFlagClear;
-        gAbort = kFlagClear;
+        reset();
     }
-
     void TearDown() override {
         SetProgramFolderOverride({});
         SetInstallFolderOverride({});
-        ResetOptionsToDefaults();
-        gBusy = kFlagClear;
-        gAbort = kFlagClear;
+        reset();
     }
 
     QString programFolder() const { return home_.path(); }
     QString emptyFolder() const { return empty_.path(); }
-    QString settingsPath() const { return home_.path() + QStringLiteral("/MNP3.ini"); }
-
-    static void writeFile(const QString& path, const QByteArray& content) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-    }
-
-    void writeSettings(const QString& content) const { writeFile(settingsPath(), content.toUtf8()); }
-    void writeSettings(const char* content) const { writeSettings(QString::fromUtf8(content)); }
-
-    QString readSettings() const {
-        QFile file(settingsPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll());
-    }
+    QString settingsPath() const { return home_.filePath("MNP3.ini"); }
+    void writeSettings(const QString& content) const { test::WriteBytes(settingsPath(), content.toUtf8()); }
+    QString readSettings() const { return QString::fromUtf8(test::ReadBytes(settingsPath())); }
 
     /// A data folder holding one catalog database made from the template.
     QString makeDataFolder(const QString& name) const {
-        const QString folder = home_.path() + QLatin1Char('/') + name;
+        const QString folder = home_.filePath(name);
         QDir().mkpath(folder);
-        QFile::copy(InstallFile(QStringLiteral("template.qvt")), folder + QStringLiteral("/Music.mdb"));
+        test::CopyTemplate(folder + "/Music.mdb");
         return folder;
     }
 
-    static QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
 private:
+    static void reset() {
+        ResetOptionsToDefaults();
+        gBusy = kFlagClear;
+        gAbort = kFlagClear;
+    }
+
     QTemporaryDir home_;
     QTemporaryDir empty_;
 };

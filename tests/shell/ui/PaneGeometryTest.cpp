@@ -1,4 +1,4 @@
-// The divider rules and the pane layout, as plain arithmetic and through a real drag of the bar.
+// The divider rules and the pane layout as plain arithmetic.
 #include "shell/ui/PaneGeometry.h"
 
 #include <gtest/gtest.h>
@@ -6,21 +6,16 @@
 namespace mendor {
 namespace {
 
-TEST(PaneGeometryTest, DropPositionsClampTheLeftHalfBetweenSixtyAndTheRightMargin) {
-    constexpr int width = 1000;
-    EXPECT_EQ(LeftHalfWidthAfterDrag(300, width, kLeftMargin, false), 299);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(30, width, kLeftMargin, false), 60);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(60, width, kLeftMargin, false), 60);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(61, width, kLeftMargin, false), 60);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(width - 60, width, kLeftMargin, false), width - 60);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(width - 20, width, kLeftMargin, false), width - 60);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(-40, width, kLeftMargin, false), 60);
-}
-
-TEST(PaneGeometryTest, TheSearchPaneAlwaysKeepsItsFixedLeftHalf) {
-    EXPECT_EQ(LeftHalfWidthAfterDrag(30, 1000, kLeftMargin, true), 267);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(500, 1000, kLeftMargin, true), 267);
-    EXPECT_EQ(LeftHalfWidthAfterDrag(990, 1000, kLeftMargin, true), 267);
+TEST(PaneGeometryTest, DropPositionsClampTheLeftHalfAndTheSearchPaneKeepsItsOwn) {
+    const struct {
+        int dropX;
+        bool searchPane;
+        int expected;
+    } cases[] = {{300, false, 299}, {30, false, 60},  {60, false, 60}, {61, false, 60},  {940, false, 940},
+                 {980, false, 940}, {-40, false, 60}, {30, true, 267}, {500, true, 267}, {990, true, 267}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LeftHalfWidthAfterDrag(c.dropX, 1000, kLeftMargin, c.searchPane), c.expected)
+            << c.dropX << (c.searchPane ? " search" : "");
 }
 
 TEST(PaneGeometryTest, PanesSitInsideTheTabStripAndBesideTheDivider) {
@@ -29,9 +24,7 @@ TEST(PaneGeometryTest, PanesSitInsideTheTabStripAndBesideTheDivider) {
     EXPECT_EQ(rects.page.topLeft(), QPoint(6, 39));
     EXPECT_EQ(rects.page.width(), 287);
     EXPECT_EQ(rects.splitter, QRect(300, 10, 3, 500));
-    EXPECT_EQ(rects.rightHalf.left(), 303);
-    EXPECT_EQ(rects.rightHalf.right(), 799);
-    EXPECT_EQ(rects.rightHalf.height(), 500);
+    EXPECT_EQ(rects.rightHalf, QRect(QPoint(303, rects.rightHalf.top()), QSize(497, 500)));
 
     // A window too small for its panes gives empty rectangles, never negative ones.
     const PaneRects tiny = ComputePaneRects(40, 0, 10, 60);

@@ -1,12 +1,10 @@
-// The search criteria frame: its designed layout and what a taller frame does to it.
+// The search criteria frame: what a taller or shorter frame does to its designed layout.
 #include "shell/ui/SearchPane.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace mendor {
 namespace {
@@ -36,19 +34,6 @@ TEST(SearchPaneTest, ATallerFrameGrowsTheVolumeChooserAndMovesOnlyTheButtonsDown
     EXPECT_EQ(pane.duplicatesButton()->y(), pane.startButton()->y());
     EXPECT_EQ(pane.namePattern()->geometry(), nameAtDesign);
     EXPECT_EQ(pane.searchFiles()->geometry(), kindsAtDesign);
-}
-
-TEST(SearchPaneTest, StartsWithBothKindsCheckedModifiedChosenAndTheThreeComparisons) {
-    SearchPane pane;
-    EXPECT_TRUE(pane.searchFolders()->isChecked());
-    EXPECT_TRUE(pane.searchFiles()->isChecked());
-    EXPECT_TRUE(pane.dateField(1)->isChecked());
-    pane.dateField(2)->setChecked(true);
-    EXPECT_FALSE(pane.dateField(1)->isChecked());
-    ASSERT_EQ(pane.sizeComparison()->count(), 3);
-    EXPECT_EQ(pane.sizeComparison()->itemText(0), QStringLiteral("is larger than"));
-    EXPECT_EQ(pane.sizeComparison()->itemText(2), QStringLiteral("is equal to"));
-    EXPECT_EQ(pane.startButton()->text(), QStringLiteral("Start Search"));
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// Small file helpers for tests: write and read whole files, copy the program's template database,
+// and run the staged mendor-cli as a separate process.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace mendor::test {
+
+/// Writes bytes to path, replacing it; a failure is a test failure.
+void WriteBytes(const QString& path, const QByteArray& bytes);
+
+/// The whole file, or nothing when it cannot be read.
+QByteArray ReadBytes(const QString& path);
+
+/// A writable copy of the staged template.qvt at path.
+QString CopyTemplate(const QString& path);
+
+struct CliResult {
+    int exitCode = -1; ///< -1 when it crashed or did not end
+    QString out;
+    QString err;
+};
+
+/// Runs mendor-cli with home as its --home folder (settings and data folder).
+CliResult RunCli(const QString& home, const QStringList& arguments);
+
+} // namespace mendor::test
