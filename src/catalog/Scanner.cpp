@@ -1,19 +1,24 @@
 #include "catalog/Scanner.h"
 
 #include "catalog/AttributeLetters.h"
-#include "catalog/DescriptIon.h"
-#include "catalog/ZipLister.h"
+#include "catalog/ListingReader.h"
 #include "platform/DirectoryReader.h"
 #include "shell/Flags.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoredDate.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
+#include <iterator>
+#include <mutex>
 #include <QFile>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,8 +38,6 @@ constexpr std::int64_t kMemberBatch = 256;
 // 1985-01-01 00:00:00 as stored seconds: an archive's last-access date before it is not trusted.
 constexpr std::int64_t kEarliestArchiveAccess = 473385600;
 
-const QByteArray kDescriptIonName = QByteArrayLiteral("descript.ion");
-const QByteArray kZipSuffix = QByteArrayLiteral(".zip");
 const QString kMarkerFileName = QStringLiteral("Mendor.cat");
 
 class ReportClock {
@@ -54,16 +57,6 @@ private:
     bool reported_ = false;
 };
 
-bool hasZipSuffix(const QByteArray& localName) {
-    return localName.size() > kZipSuffix.size() - 1 &&
-           qstrnicmp(localName.constData() + localName.size() - kZipSuffix.size(), kZipSuffix.constData(),
-                     kZipSuffix.size()) == 0;
-}
-
-bool isDotName(const QByteArray& localName) {
-    return localName.startsWith('.');
-}
-
 QByteArray localPathOf(const QString& localRoot) {
     return QFile::encodeName(localRoot);
 }
@@ -82,108 +75,182 @@ QString withBackslash(const QString& path) {
 
 // ---- counting pass --------------------------------------------------------------------------
 
+/// Only the number of folders matters here, not their order, so the calling thread and one
+/// helper take turns at a common stack of folders still to be read.
 class FolderCounter {
 public:
-    FolderCounter(const ScanOptions& options, ProgressSink& progress, std::uint64_t rootDevice)
-        : options_(options), progress_(progress), rootDevice_(rootDevice) {}
+    FolderCounter(const ScanOptions& options, ProgressSink& progress, std::uint64_t rootDevice,
+                  const VolumeTraits& traits)
+        : options_(options), progress_(progress), rootDevice_(rootDevice), traits_(traits) {}
 
-    void count(DirectoryReader& reader) {
-        DirectoryEntry entry;
-        while (!isAbortRequested() && reader.next(entry, DirectoryReader::Detail::FoldersOnly)) {
-            if (isDotName(entry.localName))
-                continue;
-            if (entry.isFolder() && entry.device == rootDevice_) {
-                ++count_;
-                DirectoryReader child(reader, entry.localName);
-                count(child);
-            } else if (options_.zipAsFolders && entry.kind == EntryKind::RegularFile &&
-                       hasZipSuffix(entry.localName)) {
-                ++count_;
-            }
-        }
+    std::int32_t run(const QByteArray& root) {
+        countFolder(root);
         if (clock_.due())
             report();
+        std::thread helper([this] { work(false); });
+        work(true);
+        helper.join();
+        report();
+        return count_;
+    }
+
+private:
+    void work(bool reporting) {
+        QByteArray path;
+        while (take(path)) {
+            countFolder(path);
+            {
+                const std::lock_guard lock(mutex_);
+                --reading_;
+            }
+            changed_.notify_all();
+            if (reporting && clock_.due())
+                report();
+        }
+    }
+
+    /// The next folder to read; false when there is none left (or the user aborted).
+    bool take(QByteArray& path) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (isAbortRequested())
+                return false;
+            if (!pending_.empty()) {
+                path = std::move(pending_.back());
+                pending_.pop_back();
+                ++reading_;
+                return true;
+            }
+            // The other thread may still find more folders.
+            if (reading_ == 0)
+                return false;
+            changed_.wait(lock);
+        }
+    }
+
+    void countFolder(const QByteArray& path) {
+        DirectoryReader reader(path, traits_);
+        const QByteArray prefix = path.endsWith('/') ? path : path + '/';
+        std::vector<QByteArray> found;
+        std::int32_t counted = 0;
+        DirectoryEntry entry;
+        while (!isAbortRequested() && reader.next(entry, DirectoryReader::Detail::FoldersOnly)) {
+            if (entry.localName.startsWith('.'))
+                continue;
+            if (IsWalkedFolder(entry, rootDevice_)) {
+                ++counted;
+                found.push_back(prefix + entry.localName);
+            } else if (IsArchiveEntry(entry, options_)) {
+                ++counted;
+            }
+        }
+        count_ += counted;
+        if (found.empty())
+            return;
+        {
+            const std::lock_guard lock(mutex_);
+            std::move(found.begin(), found.end(), std::back_inserter(pending_));
+        }
+        changed_.notify_all();
     }
 
     void report() {
         progress_.status(isAbortRequested()
                              ? QStringLiteral("Aborting...")
-                             : QStringLiteral("Analyzing Directory Structure... %1 Dirs").arg(count_));
+                             : QStringLiteral("Analyzing Directory Structure... %1 Dirs").arg(count_.load()));
         progress_.pause(0);
     }
 
-    std::int32_t total() const { return count_; }
-
-private:
     const ScanOptions& options_;
     ProgressSink& progress_;
-    std::uint64_t rootDevice_;
-    std::int32_t count_ = 0;
-    ReportClock clock_;
+    const std::uint64_t rootDevice_;
+    const VolumeTraits traits_;
+    std::atomic<std::int32_t> count_ = 0;
+    ReportClock clock_; ///< the calling thread's alone
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<QByteArray> pending_; ///< folders found and not yet read
+    int reading_ = 0;                 ///< folders taken and still being read
 };
 
 // ---- scan -----------------------------------------------------------------------------------
 
+/// The attribute letters of each attribute combination met, kept as the UTF-8 the rows bind: a
+/// volume has only a handful of combinations.
+class AttributeTexts {
+public:
+    const QByteArray& of(std::uint32_t attributes, bool folderRow) {
+        auto& known = folderRow ? folders_ : files_;
+        auto it = known.find(attributes);
+        if (it == known.end()) {
+            QByteArray letters = AttributeLetters(attributes, folderRow).toUtf8();
+            // No letters is the empty text, never NULL.
+            if (letters.isNull())
+                letters = QByteArray("", 0);
+            it = known.emplace(attributes, std::move(letters)).first;
+        }
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::uint32_t, QByteArray> folders_;
+    std::unordered_map<std::uint32_t, QByteArray> files_;
+};
+
+/// True when a local name is its own catalog name's UTF-8: plain ASCII without a backslash,
+/// by far the most common kind, which then skips the round trip through UTF-16.
+bool isPlainName(const QByteArray& localName) {
+    for (const char c : localName) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\')
+            return false;
+    }
+    return true;
+}
+
+/// Writes the rows of the listings a ListingReader hands over, on the calling thread.
 class VolumeScan {
 public:
     VolumeScan(Database& db, const QString& t, const ScanOptions& options, ProgressSink& progress,
-               std::uint64_t rootDevice)
+               std::uint64_t rootDevice, ListingReader& listings)
         : db_(db), t_(t), options_(options), progress_(progress), rootDevice_(rootDevice),
-          insertFolder_(db.prepare(insertSql(DirsTable(t)))),
+          listings_(listings), insertFolder_(db.prepare(insertSql(DirsTable(t)))),
           insertFile_(db.prepare(insertSql(FilesTable(t)))) {}
 
     void writeRootRow(const QString& driveName) {
         const std::int64_t now = NowLocalStoredSeconds();
-        bindRow(insertFolder_, 1, 0, driveName, QString(), QStringLiteral("D"), now, now, now, 0);
-        insertFolder_.bindNull(6);
+        bindRow(insertFolder_, 1, 0, now, now, now, 0);
+        insertFolder_.bind(3, driveName).bindNull(4).bind(5, QStringLiteral("D")).bindNull(6);
         insertRow(insertFolder_);
         nextId_ = 1;
     }
 
-    /// Reads one folder (whose row has the ID folderId) and everything below it; returns the
-    /// bytes below it. A folder that cannot be read has no content rows and 0 bytes.
-    std::int64_t scanFolder(DirectoryReader& reader, const QString& catalogPath, std::int64_t folderId,
-                            int depth) {
+    /// Writes the contents of the next folder in walking order (whose row has the ID folderId)
+    /// and everything below it; returns the bytes below it. A folder that cannot be read has no
+    /// content rows and 0 bytes.
+    std::int64_t scanFolder(const QString& catalogPath, std::int64_t folderId, int depth) {
         const std::size_t slot = folderTotals_.size();
         folderTotals_.emplace_back(folderId, 0);
-        if (!reader.isOpen())
+        FolderListing listing;
+        if (!listings_.next(listing) || !listing.readable)
             return 0;
-
-        std::vector<DirectoryEntry> entries;
-        DirectoryEntry entry;
-        const DirectoryEntry* descriptIonFile = nullptr;
-        while (reader.next(entry))
-            entries.push_back(std::move(entry));
-        if (options_.readDescriptIon) {
-            for (const DirectoryEntry& e : entries) {
-                if (e.kind == EntryKind::RegularFile && e.localName.size() == kDescriptIonName.size() &&
-                    qstricmp(e.localName.constData(), kDescriptIonName.constData()) == 0) {
-                    descriptIonFile = &e;
-                    break;
-                }
-            }
-        }
-        const DescriptIon descriptions =
-            descriptIonFile ? DescriptIon::load(reader.localPath() + '/' + descriptIonFile->localName)
-                            : DescriptIon();
 
         report(catalogPath);
 
         std::int64_t total = 0;
-        for (const DirectoryEntry& file : entries) {
+        std::size_t archive = 0;
+        for (const DirectoryEntry& file : listing.entries) {
             if (isAbortRequested())
                 break;
             if (file.isFolder())
                 continue;
             ++totals_.fileCount;
-            // Only regular files are opened as archives: a FIFO named x.zip would block the walk.
-            if (options_.zipAsFolders && file.kind == EntryKind::RegularFile &&
-                hasZipSuffix(file.localName)) {
+            if (IsArchiveEntry(file, options_)) {
                 ++totals_.folderCount;
-                if (readArchive(reader, file, catalogPath, folderId, depth, total))
+                if (writeArchive(file, listing.archives[archive++], catalogPath, folderId, depth, total))
                     continue;
             }
-            writeFileRow(file, folderId, depth, descriptions);
+            writeFileRow(file, folderId, depth, listing.descriptions);
             total += file.size;
         }
         if (isAbortRequested()) {
@@ -192,21 +259,19 @@ public:
         }
         folderTotals_[slot].second = total;
 
-        // Only the sub-folders stay in memory while their contents are read.
-        std::erase_if(entries, [](const DirectoryEntry& e) { return !e.isFolder(); });
-        entries.shrink_to_fit();
-        for (const DirectoryEntry& folder : entries) {
+        // Only the sub-folders stay in memory while their contents are written.
+        std::erase_if(listing.entries,
+                      [this](const DirectoryEntry& e) { return !IsWalkedFolder(e, rootDevice_); });
+        listing.entries.shrink_to_fit();
+        listing.archives = {};
+        for (const DirectoryEntry& folder : listing.entries) {
             if (isAbortRequested())
                 break;
-            // Dot-folders are not catalogued, and a walk never leaves its volume.
-            if (isDotName(folder.localName) || folder.device != rootDevice_)
-                continue;
             ++totals_.folderCount;
             const std::int64_t id = ++nextId_;
-            writeFolderRow(id, folder, folderId, depth, descriptions);
-            DirectoryReader child(reader, folder.localName);
+            writeFolderRow(id, folder, folderId, depth, listing.descriptions);
             folderTotals_[slot].second +=
-                scanFolder(child, catalogPath + folder.name + QLatin1Char('\\'), id, depth + 1);
+                scanFolder(catalogPath + folder.name + QLatin1Char('\\'), id, depth + 1);
         }
         if (isAbortRequested()) {
             progress_.status(QStringLiteral("Aborting..."));
@@ -236,12 +301,18 @@ private:
             .arg(quoteIdentifier(table));
     }
 
-    /// Binds every value but the size (?6), which folder rows leave to the totals pass.
-    static void bindRow(Statement& insert, std::int64_t id, std::int64_t parent, const QString& name,
-                        const QString& description, const QString& attrib, std::int64_t created,
+    /// Binds the numbers of a row but its size (?6); the texts (?3, ?4, ?5) are the caller's.
+    static void bindRow(Statement& insert, std::int64_t id, std::int64_t parent, std::int64_t created,
                         std::int64_t accessed, std::int64_t modified, int depth) {
-        insert.bind(1, id).bind(2, parent).bind(3, name).bind(4, description).bind(5, attrib);
+        insert.bind(1, id).bind(2, parent);
         insert.bind(7, created).bind(8, accessed).bind(9, modified).bind(10, depth);
+    }
+
+    static void bindName(Statement& insert, const DirectoryEntry& entry) {
+        if (isPlainName(entry.localName))
+            insert.bindUtf8(3, entry.localName);
+        else
+            insert.bind(3, entry.name);
     }
 
     static void insertRow(Statement& insert) {
@@ -251,25 +322,26 @@ private:
 
     void writeFolderRow(std::int64_t id, const DirectoryEntry& folder, std::int64_t parent, int depth,
                         const DescriptIon& descriptions) {
-        bindRow(insertFolder_, id, parent, folder.name, descriptions.descriptionOf(folder.name),
-                AttributeLetters(folder.attributes, true), folder.created, folder.accessed, folder.modified,
-                depth);
-        insertFolder_.bindNull(6);
+        bindRow(insertFolder_, id, parent, folder.created, folder.accessed, folder.modified, depth);
+        bindName(insertFolder_, folder);
+        insertFolder_.bind(4, descriptions.descriptionOf(folder.name));
+        insertFolder_.bindUtf8(5, attributeTexts_.of(folder.attributes, true)).bindNull(6);
         insertRow(insertFolder_);
     }
 
     void writeFileRow(const DirectoryEntry& file, std::int64_t parent, int depth,
                       const DescriptIon& descriptions) {
-        bindRow(insertFile_, ++nextId_, parent, file.name, descriptions.descriptionOf(file.name),
-                AttributeLetters(file.attributes, false), file.created, file.accessed, file.modified, depth);
-        insertFile_.bind(6, file.size);
+        bindRow(insertFile_, ++nextId_, parent, file.created, file.accessed, file.modified, depth);
+        bindName(insertFile_, file);
+        insertFile_.bind(4, descriptions.descriptionOf(file.name));
+        insertFile_.bindUtf8(5, attributeTexts_.of(file.attributes, false)).bind(6, file.size);
         insertRow(insertFile_);
     }
 
     /// Writes the archive's row and one row per member, adding the members' sizes to total;
-    /// false when the archive cannot be opened or read to its end.
-    bool readArchive(const DirectoryReader& reader, const DirectoryEntry& archive, const QString& catalogPath,
-                     std::int64_t parent, int depth, std::int64_t& total);
+    /// false when the archive could not be opened or read to its end.
+    bool writeArchive(const DirectoryEntry& archive, const ArchiveListing& members,
+                      const QString& catalogPath, std::int64_t parent, int depth, std::int64_t& total);
 
     void report(const QString& text) {
         if (!clock_.due())
@@ -284,54 +356,49 @@ private:
     const ScanOptions& options_;
     ProgressSink& progress_;
     std::uint64_t rootDevice_;
+    ListingReader& listings_;
     Statement insertFolder_;
     Statement insertFile_;
+    AttributeTexts attributeTexts_;
     std::int64_t nextId_ = 0;
     std::vector<std::pair<std::int64_t, std::int64_t>> folderTotals_; ///< (folder ID, bytes below)
     ScanTotals totals_;
     ReportClock clock_;
 };
 
-bool VolumeScan::readArchive(const DirectoryReader& reader, const DirectoryEntry& archive,
-                             const QString& catalogPath, std::int64_t parent, int depth,
-                             std::int64_t& total) {
-    ZipLister zip;
-    if (!zip.open(reader.localPath() + '/' + archive.localName))
+bool VolumeScan::writeArchive(const DirectoryEntry& archive, const ArchiveListing& members,
+                              const QString& catalogPath, std::int64_t parent, int depth,
+                              std::int64_t& total) {
+    if (!members.opened)
         return false;
 
     const std::int64_t archiveId = ++nextId_;
     const std::int64_t accessed =
         archive.accessed < kEarliestArchiveAccess ? archive.modified : archive.accessed;
-    bindRow(insertFolder_, archiveId, parent, archive.name, QString(),
-            AttributeLetters(archive.attributes, false), archive.created, accessed, archive.modified, depth);
-    insertFolder_.bind(6, archive.size);
+    bindRow(insertFolder_, archiveId, parent, archive.created, accessed, archive.modified, depth);
+    bindName(insertFolder_, archive);
+    insertFolder_.bindNull(4)
+        .bindUtf8(5, attributeTexts_.of(archive.attributes, false))
+        .bind(6, archive.size);
     insertRow(insertFolder_);
     const QString archivePath = catalogPath + archive.name;
     report(archivePath);
 
-    ZipMember member;
-    QString name;
-    QString folder;
-    for (std::int64_t i = 0; i < zip.count(); ++i) {
+    insertFile_.bindNull(5);
+    for (std::size_t i = 0; i < members.members.size(); ++i) {
         if (i % kMemberBatch == kMemberBatch - 1) {
             if (isAbortRequested())
                 return true;
             report(archivePath);
         }
-        // A damaged entry ends the listing; the caller then records the archive as a file too.
-        if (!zip.member(i, member))
-            return false;
-        SplitMemberPath(member.path, name, folder);
-        // Entries without a name are the archive's own folders.
-        if (name.trimmed().isEmpty())
-            continue;
-        bindRow(insertFile_, ++nextId_, archiveId, name, folder, QString(), member.modified, member.modified,
-                member.modified, depth);
-        insertFile_.bind(6, member.size);
+        const ArchiveMember& member = members.members[i];
+        bindRow(insertFile_, ++nextId_, archiveId, member.modified, member.modified, member.modified, depth);
+        insertFile_.bind(3, member.name).bind(4, member.folder).bind(6, member.size);
         insertRow(insertFile_);
         total += member.size;
     }
-    return true;
+    // A damaged entry ended the listing; the caller then records the archive as a file too.
+    return members.complete;
 }
 
 } // namespace
@@ -340,11 +407,8 @@ std::int32_t CountFolders(const QString& localRoot, const ScanOptions& options, 
     const QByteArray root = localPathOf(localRoot);
     std::uint64_t rootDevice = 0;
     deviceOf(root, rootDevice);
-    FolderCounter counter(options, progress, rootDevice);
-    DirectoryReader reader(root, VolumeTraits::of(root));
-    counter.count(reader);
-    counter.report();
-    return counter.total();
+    FolderCounter counter(options, progress, rootDevice, VolumeTraits::of(root));
+    return counter.run(root);
 }
 
 ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
@@ -364,10 +428,10 @@ ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, 
     while (rootName.endsWith(QLatin1Char('\\')))
         rootName.chop(1);
 
-    VolumeScan scan(db, t, options, progress, rootDevice);
+    ListingReader listings(root, VolumeTraits::of(root), options, rootDevice);
+    VolumeScan scan(db, t, options, progress, rootDevice, listings);
     scan.writeRootRow(rootName);
-    DirectoryReader reader(root, VolumeTraits::of(root));
-    scan.scanFolder(reader, withBackslash(rootName), 1, 0);
+    scan.scanFolder(withBackslash(rootName), 1, 0);
 
     ScanTotals totals = scan.totals();
     totals.aborted = isAbortRequested();

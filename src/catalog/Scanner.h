@@ -22,13 +22,15 @@ struct ScanTotals {
 };
 
 /// The counting pass: the folders (and, as folders, archives) below localRoot that a scan
-/// will visit. Polls gAbort; reports "Analyzing Directory Structure... n Dirs".
+/// will visit. Polls gAbort; reports "Analyzing Directory Structure... n Dirs". Folders are
+/// read on the calling thread and one helper; progress is reported on the calling thread only.
 std::int32_t CountFolders(const QString& localRoot, const ScanOptions& options, ProgressSink& progress);
 
 /// Writes one row per folder and file of the volume at localRoot into t_dirs and t_files (which
 /// exist and are empty), the folder totals, the index on parent, and removes the marker file's
 /// row. driveName is the root row's name ("E:"). Runs inside the caller's transaction.
-/// Polls gAbort; an aborted scan leaves its rows for the caller to discard.
+/// Polls gAbort; an aborted scan leaves its rows for the caller to discard. Folders are read
+/// on helper threads; the database and progress are used on the calling thread only.
 ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
                       const ScanOptions& options, ProgressSink& progress);
 

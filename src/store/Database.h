@@ -54,6 +54,8 @@ public:
         return bind(index, static_cast<std::int64_t>(value));
     }
     Statement& bind(int index, const QString& text); ///< a null QString binds NULL
+    /// Text already in UTF-8, bound without converting it; a null QByteArray binds NULL.
+    Statement& bindUtf8(int index, const QByteArray& utf8);
     Statement& bindNull(int index);
 
     /// Advances to the next row; false when there is none (the statement is done).
