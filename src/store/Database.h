@@ -8,11 +8,10 @@
 // compacting that the file is in use.
 #include "store/DatabaseLock.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <concepts>
 #include <cstdint>
+#include <QString>
+#include <QStringList>
 #include <stdexcept>
 #include <string>
 
@@ -49,8 +48,7 @@ public:
     /// Parameters are numbered from 1, as in SQLite.
     Statement& bind(int index, std::int64_t value);
     template <std::integral T>
-        requires(!std::same_as<T, std::int64_t>)
-    Statement& bind(int index, T value) {
+    requires(!std::same_as<T, std::int64_t>) Statement& bind(int index, T value) {
         return bind(index, static_cast<std::int64_t>(value));
     }
     Statement& bind(int index, const QString& text); ///< a null QString binds NULL

@@ -74,8 +74,9 @@ TEST(DatabaseList, DescribesUsableAndUnusableDatabasesWithoutFailing) {
         EXPECT_EQ(info.fileName, info.name + ".mdb");
         EXPECT_EQ(info.path, dir.filePath(info.fileName));
         EXPECT_EQ(info.usable, expected[i].usable);
-        if (info.usable || expected[i].volumes > 0)
+        if (info.usable || expected[i].volumes > 0) {
             EXPECT_EQ(info.volumeCount, expected[i].volumes);
+        }
         // A usable file has no problem at all; the others' texts start as given.
         const qsizetype length = qstrlen(expected[i].problem);
         EXPECT_EQ(length > 0 ? info.problem.left(length) : info.problem, expected[i].problem);
