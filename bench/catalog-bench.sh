@@ -11,7 +11,8 @@
 #               the tree is kept for later runs with the same --files
 #
 # Prerequisites (not installed by the project): python3, GNU time as /usr/bin/time
-# (apt-get install time). The tree comes from /work/shared/bench/make-tree (--seed 1).
+# (apt-get install time). The tree comes from the shared make-tree generator beside the checkout
+# (../shared/bench/make-tree, or $MAKE_TREE), with --seed 1.
 # Goals: catalog time <= 1.2x find; peak memory < 150 MB; <= 75 bytes per file.
 set -euo pipefail
 
@@ -21,7 +22,7 @@ files=100000
 rounds=5
 cli="$repo/build/program/mendor-cli"
 work=/tmp/mendor-bench
-make_tree=/work/shared/bench/make-tree
+make_tree=${MAKE_TREE:-$repo/../shared/bench/make-tree}
 
 while [ $# -gt 0 ]; do
     case "$1" in
