@@ -9,7 +9,7 @@ packages=(
     libsqlite3-dev libzip-dev libblkid-dev
     googletest libgtest-dev libgmock-dev
     shared-mime-info xvfb xauth
-    zip dosfstools mtools xorriso attr fuse3 fusefat fuseiso udftools
+    zip dosfstools mtools xorriso attr fuse3 fusefat fuseiso udftools ntfs-3g
 )
 
 missing=()
