@@ -1,5 +1,7 @@
 #include "catalog/DescriptIon.h"
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
@@ -58,10 +60,7 @@ TEST(DescriptIon, Windows1252KeepsLatin1AndUndefinedBytes) {
 TEST(DescriptIon, LoadReadsAFileAndAMissingFileGivesNothing) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("descript.ion"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\"My File.txt\" Holiday notes\nlast.txt no line break at the end");
-    file.close();
+    test::WriteBytes(path, "\"My File.txt\" Holiday notes\nlast.txt no line break at the end");
     const DescriptIon d = DescriptIon::load(QFile::encodeName(path));
     EXPECT_EQ(d.descriptionOf(QStringLiteral("my file.txt")), QStringLiteral("Holiday notes"));
     EXPECT_EQ(d.descriptionOf(QStringLiteral("last.txt")), QStringLiteral("no line break at the end"));

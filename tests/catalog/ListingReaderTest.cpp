@@ -1,7 +1,6 @@
 #include "catalog/ListingReader.h"
 
 #include "shell/Flags.h"
-#include "support/WithoutPermissionOverride.h"
 
 #include <chrono>
 #include <dirent.h>
@@ -115,27 +114,6 @@ TEST_F(ListingReaderTest, ListingsArriveInPreOrderWhileTheReadersWaitForRoom) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_EQ(seen, expected);
-}
-
-// A folder that cannot be read still gets its (unreadable) listing, so the writer's folders and
-// the listings stay paired; the walk goes on with its siblings.
-TEST_F(ListingReaderTest, AnUnreadableFolderStillTakesItsPlace) {
-    folder("a");
-    folder("b");
-    file("b/x");
-    folder("c");
-    file("c/y");
-    ASSERT_EQ(chmod((root_ + "/b").constData(), 0), 0);
-    const test::WithoutPermissionOverride permissionsBind;
-    ListingReader listings(root_, VolumeTraits::of(root_), {}, device_);
-    int readable = 0;
-    int unreadable = 0;
-    FolderListing listing;
-    while (listings.next(listing))
-        (listing.readable ? readable : unreadable) += 1;
-    chmod((root_ + "/b").constData(), 0755);
-    EXPECT_EQ(readable, 3);
-    EXPECT_EQ(unreadable, 1);
 }
 
 // The reading threads stop at an abort, and when the writing side goes away mid-walk, instead

@@ -7,6 +7,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoredDate.h"
+#include "support/TestZipArchive.h"
 #include "support/WithoutPermissionOverride.h"
 
 #include <ctime>
@@ -23,7 +24,6 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#include <zip.h>
 
 using namespace mendor;
 
@@ -191,13 +191,7 @@ QString s(const char* text) {
 }
 
 std::int64_t utc(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
+    std::tm t = test::DateFields(year, month, day, hour, minute, second);
     return std::int64_t(timegm(&t));
 }
 
@@ -388,42 +382,11 @@ TEST_F(Scanner, DescriptIonGivesFilesAndFoldersTheirDescriptions) {
         EXPECT_TRUE(r.description.isNull()) << r.name.toStdString();
 }
 
-namespace {
-
-void writeZip(const QByteArray& path, const std::vector<std::pair<const char*, QByteArray>>& members,
-              time_t when) {
-    int error = 0;
-    zip_t* archive = zip_open(path.constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const auto& [name, content] : members) {
-        const zip_int64_t index = QByteArray(name).endsWith('/')
-                                      ? zip_dir_add(archive, name, ZIP_FL_ENC_UTF_8)
-                                      : zip_file_add(archive, name,
-                                                     zip_source_buffer(archive, content.constData(),
-                                                                       zip_uint64_t(content.size()), 0),
-                                                     ZIP_FL_ENC_UTF_8);
-        ASSERT_GE(index, 0);
-        zip_file_set_mtime(archive, zip_uint64_t(index), when, 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
-
-} // namespace
-
 TEST_F(Scanner, ZipArchivesAsFoldersWithTheirMembersAsFiles) {
-    std::tm wallClock{};
-    wallClock.tm_year = 2004 - 1900;
-    wallClock.tm_mon = 5;
-    wallClock.tm_mday = 7;
-    wallClock.tm_hour = 8;
-    wallClock.tm_min = 9;
-    wallClock.tm_sec = 10;
-    wallClock.tm_isdst = -1;
-    std::tm copy = wallClock;
-    const time_t when = mktime(&copy);
-    writeZip(local("a.zip"),
-             {{"docs/", {}}, {"docs/readme.txt", QByteArray(100, 'r')}, {"top.txt", QByteArray(30, 't')}},
-             when);
+    test::WriteZipArchive(
+        QFile::decodeName(local("a.zip")),
+        {{"docs/", {}}, {"docs/readme.txt", QByteArray(100, 'r')}, {"top.txt", QByteArray(30, 't')}},
+        test::DateFields(2004, 6, 7, 8, 9, 10));
     const std::int64_t archiveLength = QFileInfo(QFile::decodeName(local("a.zip"))).size();
     const std::int64_t old = utc(1980, 1, 1, 0, 0, 0);
     const std::int64_t modified = utc(2005, 5, 5, 5, 5, 4);

@@ -3,6 +3,7 @@
 #include "catalog/VolumeTypes.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDriveMedium.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -10,23 +11,25 @@
 #include <QTemporaryDir>
 
 using namespace mendor;
+using mendor::test::ReadBytes;
 using mendor::test::ScriptedPrompter;
 using mendor::test::TestDriveMedium;
+using mendor::test::WriteBytes;
 
 namespace {
 
-const QString kReadOnlyPrompt = QStringLiteral(
+const QString kPromptStart = QStringLiteral(
     "Mendor Pro normally uses the disk's unique, built-in serial number to identify it.  If that can't be "
     "retrieved, it will try to write a unique marker file onto the disk.  Neither can be done to this disk, "
     "so the last thing Mendor Pro can do is use the name of the disk.  The current name is below.  If it's "
-    "not unique among your disks, change it to something else.  Since it's a read-only disk, you likely "
-    "won't catalog it again anyway.  If you do, you'll have to type the same name in again!");
-const QString kMarkerPrompt = QStringLiteral(
-    "Mendor Pro normally uses the disk's unique, built-in serial number to identify it.  If that can't be "
-    "retrieved, it will try to write a unique marker file onto the disk.  Neither can be done to this disk, "
-    "so the last thing Mendor Pro can do is use the name of the disk.  The current name is below.  If it's "
-    "not unique among your disks, change it to something else.  If you do, you'll have to type the same "
-    "name in again!");
+    "not unique among your disks, change it to something else.  ");
+const QString kReadOnlyPrompt =
+    kPromptStart +
+    QStringLiteral(
+        "Since it's a read-only disk, you likely won't catalog it again anyway.  If you do, you'll have to "
+        "type the same name in again!");
+const QString kMarkerPrompt =
+    kPromptStart + QStringLiteral("If you do, you'll have to type the same name in again!");
 const QString kTitle = QStringLiteral(" Identify This Disk");
 
 class RecordingSink : public NullProgressSink {
@@ -34,17 +37,6 @@ public:
     void status(const QString& text) override { texts.append(text); }
     QStringList texts;
 };
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 QString Identify(const TestDriveMedium& medium, int type, ScriptedPrompter& prompter) {
     RecordingSink sink;
@@ -70,20 +62,17 @@ TEST(SerialIdentity, HalvesAreHexPaddedOnlyWhenTheyReadAsNumbers) {
         {0xFFFFFFFFu, "FFFFFFFF"}, // -1: upper 0 less one, lower -1
         {0x80008001u, "80008001"}, // the most negative upper half inside 16 bits
         {0x7FFF7FFFu, "7FFF7FFF"}, // the largest upper half inside 16 bits
+        // Beyond 16 bits the upper half stays apart from every other serial: wrapped, 7FFF9000
+        // and 80000000 would have read like 80009000 and 7FFF0000.
+        {0x7FFF8000u, "180008000"},
+        {0x7FFFFFFFu, "18000FFFF"},
+        {0x80000000u, "17FFF0000"},
+        {0x7FFF9000u, "180009000"},
+        {0x80009000u, "80009000"},
+        {0x7FFF0000u, "7FFF0000"},
     };
     for (const auto& row : cases)
         EXPECT_EQ(SerialIdentity(row.serial), QLatin1String(row.identity)) << std::hex << row.serial;
-}
-
-TEST(SerialIdentity, UpperHalvesBeyondSixteenBitsStayApartFromEveryOtherSerial) {
-    EXPECT_EQ(SerialIdentity(0x7FFF8000u), QStringLiteral("180008000"));
-    EXPECT_EQ(SerialIdentity(0x7FFFFFFFu), QStringLiteral("18000FFFF"));
-    EXPECT_EQ(SerialIdentity(0x80000000u), QStringLiteral("17FFF0000"));
-    EXPECT_EQ(SerialIdentity(0x80008000u), QStringLiteral("17FFF8000"));
-    // Wrapped to 16 bits, 7FFF9000 and 80000000 would have read like these two serials.
-    EXPECT_EQ(SerialIdentity(0x7FFF9000u), QStringLiteral("180009000"));
-    EXPECT_EQ(SerialIdentity(0x80009000u), QStringLiteral("80009000"));
-    EXPECT_EQ(SerialIdentity(0x7FFF0000u), QStringLiteral("7FFF0000"));
 }
 
 TEST(TypedIdentity, EveryCharacterButDigitsAndLatinLettersBecomesOne) {
@@ -112,7 +101,7 @@ TEST(IdentifyVolume, SameFloppyTwiceGivesTheSameIdentityFromItsHiddenMarker) {
     const QString after = NewMarkerNumber();
 
     const QString marker = root.filePath(QStringLiteral("Mendor.cat"));
-    EXPECT_EQ(ReadAll(marker), first.toLatin1() + "\r\n");
+    EXPECT_EQ(ReadBytes(marker), first.toLatin1() + "\r\n");
     EXPECT_GE(first.toLongLong(), before.toLongLong());
     EXPECT_LE(first.toLongLong(), after.toLongLong());
     EXPECT_EQ(floppy.hiddenFiles, QStringList{marker});
@@ -140,7 +129,7 @@ TEST(IdentifyVolume, NewMarkerSkipsNumbersThatAlreadyNameAVolume) {
     EXPECT_LE(identity.toLongLong(), NewMarkerNumber().toLongLong() + 3);
     EXPECT_EQ(asked.last(), identity);
     EXPECT_GE(asked.size(), 1);
-    EXPECT_EQ(ReadAll(root.filePath(QStringLiteral("Mendor.cat"))), identity.toLatin1() + "\r\n");
+    EXPECT_EQ(ReadBytes(root.filePath(QStringLiteral("Mendor.cat"))), identity.toLatin1() + "\r\n");
 }
 
 TEST(IdentifyVolume, MarkerLinesAreLowerCasedWithoutVolSuffix) {
@@ -149,20 +138,20 @@ TEST(IdentifyVolume, MarkerLinesAreLowerCasedWithoutVolSuffix) {
     ScriptedPrompter prompter;
     const QString marker = root.filePath(QStringLiteral("Mendor.cat"));
 
-    WriteAll(marker, "1234.VOL\r\n");
+    WriteBytes(marker, "1234.VOL\r\n");
     EXPECT_EQ(Identify(zip, kVolumeZipDisk, prompter), QStringLiteral("1234"));
-    WriteAll(marker, "Backup.Vol.VOL\nsecond line\n");
+    WriteBytes(marker, "Backup.Vol.VOL\nsecond line\n");
     EXPECT_EQ(Identify(zip, kVolumeRemovable, prompter), QStringLiteral("backup.vol"));
-    WriteAll(marker, "  Spaced  ");
+    WriteBytes(marker, "  Spaced  ");
     EXPECT_EQ(Identify(zip, kVolumeFixed, prompter), QStringLiteral("  spaced  "));
     EXPECT_TRUE(zip.hiddenFiles.isEmpty());
 
     // An empty first line is no identity: the marker is replaced by a new number.
-    WriteAll(marker, "\r\n1234\r\n");
+    WriteBytes(marker, "\r\n1234\r\n");
     const QString fresh = Identify(zip, kVolumeFixed, prompter);
     EXPECT_FALSE(fresh.isEmpty());
     EXPECT_NE(fresh, QStringLiteral("1234"));
-    EXPECT_EQ(ReadAll(marker), fresh.toLatin1() + "\r\n");
+    EXPECT_EQ(ReadBytes(marker), fresh.toLatin1() + "\r\n");
 }
 
 TEST(IdentifyVolume, UnwritableMediumAsksForANameWithTheShorterPrompt) {

