@@ -2,6 +2,7 @@
 
 #include "catalog/AttributeLetters.h"
 #include "catalog/ListingReader.h"
+#include "catalog/VolumeIdentification.h"
 #include "platform/DirectoryReader.h"
 #include "shell/Flags.h"
 #include "store/Database.h"
@@ -37,8 +38,6 @@ constexpr std::int64_t kMemberBatch = 256;
 
 // 1985-01-01 00:00:00 as stored seconds: an archive's last-access date before it is not trusted.
 constexpr std::int64_t kEarliestArchiveAccess = 473385600;
-
-const QString kMarkerFileName = QStringLiteral("Mendor.cat");
 
 class ReportClock {
 public:
