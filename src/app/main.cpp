@@ -1,8 +1,8 @@
 // The desktop program: the main window's start-up sequence, then the event loop until the main
 // window closes.
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/SplashWindow.h"
-#include "store/ui/CatalogCommands.h"
+#include "app/CatalogCommands.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "browse/BrowseStatus.h"
 
-#include "browse/TextFormats.h"
+#include "shell/TextFormats.h"
 
 namespace mendor {
 

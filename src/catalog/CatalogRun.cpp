@@ -1,12 +1,12 @@
 #include "catalog/CatalogRun.h"
 
-#include "browse/TextFormats.h"
 #include "catalog/VolumeIdentification.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/StoredDate.h"
+#include "shell/TextFormats.h"
 #include "store/Schema.h"
-#include "store/StoredDate.h"
 
 #include <mutex>
 #include <QDir>

@@ -5,9 +5,9 @@
 #include "catalog/VolumeIdentification.h"
 #include "platform/DirectoryReader.h"
 #include "shell/Flags.h"
+#include "shell/StoredDate.h"
 #include "store/Database.h"
 #include "store/Schema.h"
-#include "store/StoredDate.h"
 
 #include <atomic>
 #include <chrono>

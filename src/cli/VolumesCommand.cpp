@@ -1,9 +1,9 @@
 // mendor-cli volumes NAME: the volumes of a database as its index table holds them, one line each:
 // table name, name, volume type, catalog date, size, used, free, folders, files; tab-separated.
-#include "browse/TextFormats.h"
 #include "cli/CatalogArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/CliPrompter.h"
+#include "shell/TextFormats.h"
 #include "store/Database.h"
 
 namespace mendor::cli {

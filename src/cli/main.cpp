@@ -1,7 +1,7 @@
 // mendor-cli: the catalog operations from the command line, on the same settings file and data
 // folder as the desktop program.
 #include "cli/CliRegistry.h"
-#include "platform/ProgramFolder.h"
+#include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "shell/Settings.h"
 
-#include "platform/ProgramFolder.h"
+#include "shell/DataFolder.h"
 #include "shell/Options.h"
 #include "shell/ProfileFile.h"
-#include "store/DatabaseList.h"
+#include "shell/ProgramFolder.h"
 
 #include <algorithm>
 #include <cmath>

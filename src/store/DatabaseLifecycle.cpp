@@ -1,9 +1,9 @@
 #include "store/DatabaseLifecycle.h"
 
-#include "platform/ProgramFolder.h"
 #include "shell/BusyScope.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/ProgressSink.h"
 #include "shell/Prompter.h"
 #include "store/Database.h"

@@ -1,6 +1,8 @@
 #pragma once
 // The catalog databases of a data folder: every regular "*.mdb" file, with its number of
 // volumes and whether it can be used.
+#include "shell/DataFolder.h"
+
 #include <cstdint>
 #include <QList>
 #include <QString>
@@ -19,11 +21,6 @@ struct DatabaseInfo {
     /// "cannot be read: ..."; empty when it is usable.
     QString problem;
 };
-
-/// The names of the folder's database files: regular files (or links to them) whose name ends
-/// in ".mdb" in any letter case, hidden files left out. Sorted by name without regard to case
-/// (names differing only in case by their exact spelling), the order a Windows folder lists them.
-QStringList DatabaseFileNames(const QString& folder);
 
 /// Opens one database file read-only and describes it. Never throws: a file that is not SQLite,
 /// is truncated or lacks the fixed tables is reported through problem.

@@ -4,9 +4,9 @@
 #include "platform/DirectoryReader.h"
 #include "platform/NameMapping.h"
 #include "shell/Flags.h"
+#include "shell/StoredDate.h"
 #include "store/Database.h"
 #include "store/Schema.h"
-#include "store/StoredDate.h"
 #include "support/TestZipArchive.h"
 #include "support/WithoutPermissionOverride.h"
 

@@ -1,8 +1,8 @@
 #include "shell/Settings.h"
 
-#include "platform/ProgramFolder.h"
 #include "shell/Options.h"
 #include "shell/ProfileFile.h"
+#include "shell/ProgramFolder.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

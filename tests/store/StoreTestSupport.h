@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the tests of the database lifecycle, the locks and volume maintenance.
-#include "platform/ProgramFolder.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/ProgressSink.h"
 #include "store/Database.h"
 #include "support/CatalogFixture.h"

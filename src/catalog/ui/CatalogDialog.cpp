@@ -1,11 +1,11 @@
 #include "catalog/ui/CatalogDialog.h"
 
-#include "browse/TextFormats.h"
 #include "catalog/ui/CatalogRunRelay.h"
 #include "catalog/VolumeTypes.h"
-#include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
+#include "shell/TextFormats.h"
 #include "shell/ui/ClipPlayer.h"
 #include "shell/ui/DialogPrompter.h"
 #include "shell/ui/ImageLibrary.h"

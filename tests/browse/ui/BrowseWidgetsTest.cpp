@@ -1,11 +1,11 @@
 #include "browse/ListColumns.h"
-#include "browse/TextFormats.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
-#include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
+#include "shell/TextFormats.h"
 #include "support/CatalogFixture.h"
 #include "support/ui/FakeMainWindowServices.h"
 

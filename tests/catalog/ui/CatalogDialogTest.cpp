@@ -4,9 +4,9 @@
 
 #include "catalog/ui/CatalogRunRelay.h"
 #include "catalog/ui/DrivePrompt.h"
-#include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/ui/ImageLibrary.h"
 #include "store/Database.h"
 #include "support/CatalogFixture.h"

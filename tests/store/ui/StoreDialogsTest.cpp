@@ -1,14 +1,14 @@
 // The database name prompt, the move dialog and the commands of the main window that create,
 // rename, describe, move, delete and compact, driven through the tree, the list and the toolbar.
+#include "app/CatalogCommands.h"
+#include "app/MainWindow.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
-#include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
-#include "shell/ui/MainWindow.h"
+#include "shell/ProgramFolder.h"
 #include "store/Database.h"
 #include "store/DatabaseLifecycle.h"
-#include "store/ui/CatalogCommands.h"
 #include "store/ui/DatabaseNameDialog.h"
 #include "store/ui/MoveVolumeDialog.h"
 #include "store/VolumeMaintenance.h"

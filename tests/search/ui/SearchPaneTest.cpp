@@ -1,5 +1,5 @@
 // The search criteria frame: what a taller or shorter frame does to its designed layout.
-#include "shell/ui/SearchPane.h"
+#include "search/ui/SearchPane.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>

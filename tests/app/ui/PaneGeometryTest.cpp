@@ -1,5 +1,5 @@
 // The divider rules and the pane layout as plain arithmetic.
-#include "shell/ui/PaneGeometry.h"
+#include "app/PaneGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
-#include "shell/ui/MainWindow.h"
+#include "app/MainWindow.h"
 
+#include "app/AboutDialog.h"
+#include "app/DividerBar.h"
+#include "app/OptionsDialog.h"
+#include "app/PaneGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
+#include "search/ui/SearchColumns.h"
+#include "search/ui/SearchPane.h"
 #include "shell/Prompter.h"
-#include "shell/ui/AboutDialog.h"
 #include "shell/ui/ClipPlayer.h"
-#include "shell/ui/DividerBar.h"
 #include "shell/ui/ImageLibrary.h"
-#include "shell/ui/OptionsDialog.h"
-#include "shell/ui/PaneGeometry.h"
-#include "shell/ui/SearchColumns.h"
-#include "shell/ui/SearchPane.h"
 
 #include <QAction>
 #include <QCoreApplication>

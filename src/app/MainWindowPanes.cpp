@@ -1,15 +1,15 @@
 // The two panes of the main window: the switch between them, the first activation that may
 // open the Search pane, the status texts each pane keeps, and the busy animations.
+#include "app/MainWindow.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
-#include "platform/ProgramFolder.h"
+#include "search/ui/SearchColumns.h"
+#include "search/ui/SearchPane.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
 #include "shell/ui/ClipPlayer.h"
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/SearchColumns.h"
-#include "shell/ui/SearchPane.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

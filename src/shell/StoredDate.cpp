@@ -1,4 +1,4 @@
-#include "store/StoredDate.h"
+#include "shell/StoredDate.h"
 
 #include <QTimeZone>
 

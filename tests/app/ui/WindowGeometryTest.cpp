@@ -1,5 +1,5 @@
 // Placement conversions and how a stored placement is kept on the screens there are.
-#include "shell/ui/WindowGeometry.h"
+#include "app/WindowGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/ui/WindowGeometry.h"
+#include "app/WindowGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shell/ui/DividerBar.h"
+#include "app/DividerBar.h"
 
 #include <cmath>
 #include <QMouseEvent>

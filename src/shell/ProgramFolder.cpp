@@ -1,4 +1,4 @@
-#include "platform/ProgramFolder.h"
+#include "shell/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "shell/ui/SearchColumns.h"
+#include "search/ui/SearchColumns.h"
 
 #include "shell/Options.h"
 

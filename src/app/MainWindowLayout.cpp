@@ -1,11 +1,11 @@
 // The main window's layout: the left half (tab strip and its page), the divider and the right
 // half, recomputed on every resize, pane switch and divider drop.
+#include "app/DividerBar.h"
+#include "app/MainWindow.h"
+#include "app/PaneGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
-#include "shell/ui/DividerBar.h"
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/PaneGeometry.h"
-#include "shell/ui/SearchPane.h"
+#include "search/ui/SearchPane.h"
 
 #include <QEvent>
 #include <QTabBar>

@@ -1,4 +1,4 @@
-#include "shell/ui/SearchPane.h"
+#include "search/ui/SearchPane.h"
 
 #include "shell/ui/ClipPlayer.h"
 

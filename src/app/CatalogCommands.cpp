@@ -1,11 +1,11 @@
-#include "store/ui/CatalogCommands.h"
+#include "app/CatalogCommands.h"
 
+#include "app/MainWindow.h"
 #include "browse/NodeKeys.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "catalog/ui/CatalogDialog.h"
 #include "shell/ui/DialogPrompter.h"
-#include "shell/ui/MainWindow.h"
 #include "store/DatabaseLifecycle.h"
 #include "store/Keys.h"
 #include "store/ui/DatabaseNameDialog.h"

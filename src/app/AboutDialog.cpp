@@ -1,6 +1,6 @@
-#include "shell/ui/AboutDialog.h"
+#include "app/AboutDialog.h"
 
-#include "platform/ProgramFolder.h"
+#include "shell/ProgramFolder.h"
 #include "shell/Prompter.h"
 #include "shell/ui/ImageLibrary.h"
 

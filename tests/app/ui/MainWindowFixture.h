@@ -2,9 +2,9 @@
 // A temporary program folder for the shell's widget tests: settings and databases go there, data
 // files (template, help page, clips) come from the staged program folder, and every settings
 // global starts from its default.
-#include "platform/ProgramFolder.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

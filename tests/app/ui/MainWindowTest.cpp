@@ -1,19 +1,19 @@
 // The main window over a temporary program folder: start-up effects, placement, the first
 // activation, the pane switch, the divider, exit, the toolbar and the animations.
-#include "shell/ui/MainWindow.h"
+#include "app/MainWindow.h"
 
+#include "app/DividerBar.h"
+#include "app/PaneGeometry.h"
+#include "app/SplashWindow.h"
+#include "app/ui/MainWindowFixture.h"
+#include "app/WindowGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
-#include "platform/ProgramFolder.h"
+#include "search/ui/SearchPane.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/ui/ClipPlayer.h"
-#include "shell/ui/DividerBar.h"
-#include "shell/ui/MainWindowFixture.h"
-#include "shell/ui/PaneGeometry.h"
-#include "shell/ui/SearchPane.h"
-#include "shell/ui/SplashWindow.h"
-#include "shell/ui/WindowGeometry.h"
 
 #include <gtest/gtest.h>
 #include <QAction>

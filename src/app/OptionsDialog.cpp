@@ -1,11 +1,11 @@
-#include "shell/ui/OptionsDialog.h"
+#include "app/OptionsDialog.h"
 
+#include "app/MainWindow.h"
 #include "platform/DriveTable.h"
-#include "platform/ProgramFolder.h"
+#include "search/ui/SearchPane.h"
 #include "shell/Options.h"
+#include "shell/ProgramFolder.h"
 #include "shell/Settings.h"
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/SearchPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>

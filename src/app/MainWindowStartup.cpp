@@ -1,13 +1,13 @@
 // The main window's start-up sequence, its placement on the screen, and what it writes when it
 // closes.
+#include "app/DividerBar.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
+#include "app/WindowGeometry.h"
 #include "browse/ui/ContentList.h"
+#include "search/ui/SearchColumns.h"
 #include "shell/Flags.h"
 #include "shell/Settings.h"
-#include "shell/ui/DividerBar.h"
-#include "shell/ui/MainWindow.h"
-#include "shell/ui/SearchColumns.h"
-#include "shell/ui/SplashWindow.h"
-#include "shell/ui/WindowGeometry.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "browse/TextFormats.h"
+#include "shell/TextFormats.h"
 
-#include "store/StoredDate.h"
+#include "shell/StoredDate.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/ui/PaneGeometry.h"
+#include "app/PaneGeometry.h"
 
 #include <algorithm>
 
