@@ -1,4 +1,5 @@
-// mendor-cli new-db NAME: a new, empty catalog database copied from the template.
+// mendor-cli new-db NAME: a new, empty catalog database copied from the template. Characters a
+// database name cannot hold are dropped, as the desktop's name prompt drops them.
 #include "cli/CliCommand.h"
 #include "cli/CliPrompter.h"
 #include "store/DatabaseLifecycle.h"
@@ -12,7 +13,16 @@ int runNewDb(const QStringList& arguments) {
         return usageError("new-db");
     return runCommand([&] {
         CliPrompter prompter;
-        return NewDatabase(arguments.first(), prompter) ? 0 : 1;
+        const QString created = NewDatabase(arguments.first(), prompter);
+        if (created.isEmpty())
+            return prompter.messageCount() > 0
+                       ? 1
+                       : fail(QStringLiteral("%1 holds no character a database name can have; nothing was "
+                                             "created.")
+                                  .arg(arguments.first()));
+        if (created != arguments.first())
+            err() << QStringLiteral("Created the database %1.").arg(created) << Qt::endl;
+        return 0;
     });
 }
 

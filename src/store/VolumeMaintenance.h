@@ -36,7 +36,8 @@ inline const QString kNoMoveTargetsMessage =
     QStringLiteral("No other databases available to move this volume into!");
 
 /// The table name t of the volume called name in a database file: the exact name first, else the
-/// same name in another letter case. std::nullopt when there is none or the file cannot be read.
+/// same name in another letter case. std::nullopt when there is none; a file that cannot be read
+/// raises SqlError.
 std::optional<QString> VolumeTableByName(const QString& databasePath, const QString& name);
 
 /// True when another volume of the volume's database (another table name) is called name,
@@ -44,8 +45,9 @@ std::optional<QString> VolumeTableByName(const QString& databasePath, const QStr
 bool VolumeNameTaken(const QString& volumeKey, const QString& name);
 
 /// Gives the volume of volumeKey the display name newName (index.name; t and the key stay).
-/// Refuses a name another volume of the database has, with the name-in-use message. An empty
-/// name changes nothing. True when the name was stored.
+/// Refuses a name another volume of the database has, or that the catalog tree shows for another
+/// node (NameShownInCatalogTree), with the name-in-use message. An empty name changes nothing.
+/// True when the name was stored.
 bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& prompter);
 
 /// Asks for the volume's description (label is the text its node shows) and stores the answer;

@@ -48,6 +48,17 @@ TEST(StoreCommands, CreateRenameAndDeleteDatabasesWithTheirRefusals) {
     EXPECT_NE(forbidden.exitCode, 0);
     EXPECT_EQ(forbidden.err.trimmed(), kForbiddenNameMessage);
 
+    // The desktop's rules: a new name loses the characters the name prompt drops, a hidden name is
+    // refused, and no rename takes a name the tree shows (here a volume's).
+    EXPECT_EQ(cli(home, {"new-db", "a_b"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(home.databasePath("ab")).isFile());
+    for (const char* hidden : {".", "...", "_"})
+        EXPECT_EQ(cli(home, {"new-db", hidden}).exitCode, 1) << hidden;
+    home.addDatabase("Other", {backup()});
+    const CliResult volumeName = cli(home, {"rename-db", "Music", "BACKUP"});
+    EXPECT_EQ(volumeName.exitCode, 1);
+    EXPECT_EQ(volumeName.err.trimmed(), kNameInUseMessage);
+
     EXPECT_EQ(cli(home, {"rename-db", "Music", "Songs"}).exitCode, 0);
     const CliResult unconfirmed = cli(home, {"delete-db", "Songs"});
     EXPECT_NE(unconfirmed.exitCode, 0);
@@ -109,4 +120,33 @@ TEST(StoreCommands, AnotherInstanceCannotRenameOrWriteWhatThisOneHolds) {
         << "another instance wrote into an open transaction";
     writer.exec("ROLLBACK");
     EXPECT_EQ(column(music, "SELECT name FROM \"index\""), QStringList{"Backup"});
+
+    // A file locked for writing elsewhere is said to be locked, not to lack its volume.
+    writer.exec("BEGIN EXCLUSIVE");
+    const CliResult locked = cli(home, {"delete-volume", "Music", "Backup", "--yes"});
+    writer.exec("ROLLBACK");
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_TRUE(locked.err.contains("is locked by another program")) << locked.err.toStdString();
+}
+
+TEST(StoreCommands, AForeignDatabaseIsRefusedBeforeAnythingReadsOrChangesIt) {
+    CatalogFixture home;
+    const QString foreign = home.addDatabase("Foreign");
+    {
+        Database db = Database::open(foreign);
+        db.exec("DROP TABLE \"index\"; CREATE TABLE \"index\" (\"name\" TEXT, \"kind\" TEXT);"
+                "INSERT INTO \"index\" VALUES ('keep', 'me')");
+    }
+    const QByteArray before = ReadBytes(foreign);
+    for (const QStringList& arguments :
+         {QStringList{"volumes", "Foreign"}, QStringList{"compact", "Foreign"}}) {
+        const CliResult result = cli(home, arguments);
+        EXPECT_EQ(result.exitCode, 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+        EXPECT_TRUE(
+            result.err.contains("is not a catalog database: its table \"index\" has no field \"tablename\""))
+            << result.err.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(foreign), before);
+    EXPECT_TRUE(cli(home, {"databases"}).out.contains("Foreign\t0\tnot a catalog database"));
 }
