@@ -33,7 +33,7 @@ int RunMap(const QStringList& arguments) {
         bool ok = settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), QString());
         if (!settings.readString(kDrivesSection, QString(letter), QString()).isEmpty())
             ok = settings.writeString(kDrivesSection, QString(letter), QString()) && ok;
-        return ok ? 0 : fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
+        return ok ? 0 : fail(QStringLiteral("Cannot write %1.").arg(settings.errorString()));
     }
 
     const QChar letter = LetterOf(arguments[0]);
@@ -48,7 +48,7 @@ int RunMap(const QStringList& arguments) {
                         .arg(path)
                         .arg(ProfileFile::kMaxValueLength));
     if (!settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), path))
-        return fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
+        return fail(QStringLiteral("Cannot write %1.").arg(settings.errorString()));
     return 0;
 }
 
