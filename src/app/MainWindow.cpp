@@ -45,7 +45,7 @@ QTreeWidget* makeResultList(QWidget* parent) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), tabStripWidth_(kSearchPaneLeftWidth) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), browseLeftWidth_(kSearchPaneLeftWidth) {
     setWindowTitle(kProgramTitle);
     setWindowIcon(ImageLibrary::icon(QStringLiteral("mendor")));
     createToolbar();

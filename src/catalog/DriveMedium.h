@@ -31,7 +31,7 @@ public:
     virtual QString label() const;
     virtual std::optional<std::uint32_t> serialNumber() const;
     virtual void hideFile(const QString& localPath) const;
-    virtual void eject() const;
+    virtual EjectResult eject() const;
 
 private:
     DriveInfo drive_;

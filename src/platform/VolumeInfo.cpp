@@ -373,9 +373,9 @@ void SetHiddenAttribute(const QString& localPath) {
     ::fsetxattr(fd.get(), "user.DOSATTRIB", value.constData(), value.size(), 0);
 }
 
-void EjectDrive(const DriveInfo& drive) {
+EjectResult EjectDrive(const DriveInfo& drive) {
     UDisksEjectService service;
-    EjectDrive(drive, service);
+    return EjectDrive(drive, service);
 }
 
 } // namespace mendor

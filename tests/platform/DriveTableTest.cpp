@@ -100,9 +100,11 @@ TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
     EXPECT_EQ(rootOf(table, 'C'), "/");
     EXPECT_EQ(rootOf(table, 'E'), dir.path() + "/folder");
     EXPECT_EQ(table.drive('E')->device, "/dev/vda"); // the volume holding the folder
+    EXPECT_TRUE(table.drive('E')->isFolder);
     // sr0 follows its R: mapping and gets no automatic letter; sr1 takes D:, the RAM disk F:.
     EXPECT_EQ(rootOf(table, 'R'), "/media/cd");
     EXPECT_TRUE(table.drive('R')->followsDevice);
+    EXPECT_FALSE(table.drive('R')->isFolder);
     EXPECT_EQ(table.drive('R')->type, DriveType::CdRom);
     EXPECT_EQ(table.drive('D')->device, "/dev/sr1");
     EXPECT_EQ(rootOf(table, 'F'), "/mnt/ram");

@@ -30,7 +30,10 @@ public:
         return answer;
     }
     void hideFile(const QString& localPath) const override { hiddenFiles.append(localPath); }
-    void eject() const override { ++ejects; }
+    EjectResult eject() const override {
+        ++ejects;
+        return EjectResult::Ejected;
+    }
 
     DiskSpace diskSpace{100'000'000'000, 40'000'000'000};
     DriveType driveType = DriveType::Fixed;
