@@ -54,17 +54,3 @@ TEST(CliDatabases, ListsEveryDatabaseFileWithItsVolumesAndState) {
     EXPECT_EQ(lines.at(1), "Music\t2\tusable");
     EXPECT_TRUE(lines.at(2).startsWith("x\t0\tcannot be read: ")) << lines.at(2).toStdString();
 }
-
-TEST(CliMap, AFullDiskFailsAndLeavesTheSettingsAsTheyWere) {
-    QTemporaryDir home;
-    const SmallTmpfs disk(home.path());
-    if (!disk.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
-    const QByteArray before = "[Drives]\nF:=/media/usb\n" + QByteArray(3000, ';') + "\n";
-    WriteBytes(home.filePath("MNP3.ini"), before);
-    disk.fill();
-    const CliResult result = RunCli(home.path(), {"map", "E:", home.path()});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains("No space left")) << result.err.toStdString();
-    EXPECT_EQ(ReadBytes(home.filePath("MNP3.ini")), before);
-}

@@ -48,16 +48,10 @@ TEST(StoreCommands, CreateRenameAndDeleteDatabasesWithTheirRefusals) {
     EXPECT_NE(forbidden.exitCode, 0);
     EXPECT_EQ(forbidden.err.trimmed(), kForbiddenNameMessage);
 
-    // The desktop's rules: a new name loses the characters the name prompt drops, a hidden name is
-    // refused, and no rename takes a name the tree shows (here a volume's).
+    // As the name prompt does, a new name loses the characters it cannot hold; none left is no name.
     EXPECT_EQ(cli(home, {"new-db", "a_b"}).exitCode, 0);
     EXPECT_TRUE(QFileInfo(home.databasePath("ab")).isFile());
-    for (const char* hidden : {".", "...", "_"})
-        EXPECT_EQ(cli(home, {"new-db", hidden}).exitCode, 1) << hidden;
-    home.addDatabase("Other", {backup()});
-    const CliResult volumeName = cli(home, {"rename-db", "Music", "BACKUP"});
-    EXPECT_EQ(volumeName.exitCode, 1);
-    EXPECT_EQ(volumeName.err.trimmed(), kNameInUseMessage);
+    EXPECT_EQ(cli(home, {"new-db", "_"}).exitCode, 1);
 
     EXPECT_EQ(cli(home, {"rename-db", "Music", "Songs"}).exitCode, 0);
     const CliResult unconfirmed = cli(home, {"delete-db", "Songs"});
@@ -125,8 +119,8 @@ TEST(StoreCommands, AnotherInstanceCannotRenameOrWriteWhatThisOneHolds) {
     writer.exec("BEGIN EXCLUSIVE");
     const CliResult locked = cli(home, {"delete-volume", "Music", "Backup", "--yes"});
     writer.exec("ROLLBACK");
-    EXPECT_EQ(locked.exitCode, 1);
-    EXPECT_TRUE(locked.err.contains("is locked by another program")) << locked.err.toStdString();
+    EXPECT_TRUE(locked.exitCode == 1 && locked.err.contains("is locked by another program"))
+        << locked.err.toStdString();
 }
 
 TEST(StoreCommands, AForeignDatabaseIsRefusedBeforeAnythingReadsOrChangesIt) {
@@ -138,15 +132,13 @@ TEST(StoreCommands, AForeignDatabaseIsRefusedBeforeAnythingReadsOrChangesIt) {
                 "INSERT INTO \"index\" VALUES ('keep', 'me')");
     }
     const QByteArray before = ReadBytes(foreign);
-    for (const QStringList& arguments :
-         {QStringList{"volumes", "Foreign"}, QStringList{"compact", "Foreign"}}) {
-        const CliResult result = cli(home, arguments);
-        EXPECT_EQ(result.exitCode, 1) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    for (const char* command : {"volumes", "compact"}) {
+        const CliResult result = cli(home, {command, "Foreign"});
+        EXPECT_EQ(result.exitCode, 1);
         EXPECT_TRUE(
+            result.out.isEmpty() &&
             result.err.contains("is not a catalog database: its table \"index\" has no field \"tablename\""))
-            << result.err.toStdString();
+            << result.out.toStdString() << result.err.toStdString();
     }
     EXPECT_EQ(ReadBytes(foreign), before);
-    EXPECT_TRUE(cli(home, {"databases"}).out.contains("Foreign\t0\tnot a catalog database"));
 }

@@ -304,10 +304,3 @@ TEST_F(SettingsTest, TheFileInAnotherLetterCaseServesWhenItIsTheOnlyOne) {
     EXPECT_EQ(oEject, 1);
     EXPECT_EQ(SettingsFilePath(), programFolder_ + "/MNP3.ini");
 }
-
-TEST_F(SettingsTest, ASaveThatFailsSaysWhy) {
-    ASSERT_TRUE(QDir(programFolder_).removeRecursively());
-    QString error;
-    EXPECT_FALSE(SaveSettings({}, &error));
-    EXPECT_TRUE(error.startsWith(programFolder_ + "/MNP3.ini: ")) << error.toStdString();
-}

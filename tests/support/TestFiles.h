@@ -25,15 +25,12 @@ struct CliResult {
 /// Runs mendor-cli with home as its --home folder (settings and data folder).
 CliResult RunCli(const QString& home, const QStringList& arguments);
 
-/// A tiny tmpfs mounted at an existing empty folder for the object's lifetime, where mounting is
-/// permitted (root). fill() takes every free byte, so the next write there fails for lack of space.
+/// A tiny tmpfs mounted at an empty folder while it lives, where mounting is permitted (root).
+/// fill() takes every free byte, so the next write there fails for lack of space.
 class SmallTmpfs {
 public:
     explicit SmallTmpfs(const QString& folder);
     ~SmallTmpfs();
-    SmallTmpfs(const SmallTmpfs&) = delete;
-    SmallTmpfs& operator=(const SmallTmpfs&) = delete;
-
     bool mounted() const { return mounted_; }
     void fill() const;
 
