@@ -28,14 +28,16 @@
 // handler only checks what the parser cannot (a required option, options that exclude each
 // other) and reports those with usageError(). `mendor-cli help NAME` and `mendor-cli NAME --help`
 // print the synopsis, summary, arguments and options; `mendor-cli --help` lists every command
-// with its summary.
+// with its summary. The settings file is loaded before the handler runs.
 //
 // Output: results go to out() and are meant for scripts (tab-separated lines; JSON with
 // --json); messages go to err(). Nothing else is printed when the output is not a terminal:
 // progress goes through TerminalProgress, which draws only on a terminal.
 //
-// Exit codes, the same for every command: kExitDone, kExitFailed (the handler's failure, an
-// unanswered question, an engine error: the database stays as it was), kExitUsage, kExitAborted.
+// Exit codes, the same for every command: kExitDone, kExitFailed, kExitUsage, kExitAborted. A
+// handler may let exceptions through: an unanswered question (CliPrompter) or an engine error
+// becomes its message on standard error and kExitFailed (the operation's transaction has rolled
+// back).
 // A command whose operation polls gAbort sets .abortable: the first Ctrl-C then sets gAbort,
 // and when the handler returns anything but kExitDone afterwards the program exits with
 // kExitAborted; a second Ctrl-C ends the program at once. Other commands end at the first
@@ -108,8 +110,5 @@ int fail(const QString& message);
 /// Prints "mendor-cli command: why" (when why is given) and the command's usage on standard
 /// error; returns kExitUsage.
 int usageError(const QString& command, const QString& why = {});
-
-/// Whether Ctrl-C has asked the running command to stop.
-bool interrupted();
 
 } // namespace mendor::cli

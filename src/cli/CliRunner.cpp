@@ -80,10 +80,6 @@ int runHandler(const CliCommand& command, const QCommandLineParser& parsed) {
 
 } // namespace
 
-bool interrupted() {
-    return gInterrupted.load();
-}
-
 int RunCommand(const CliCommand& command, const QStringList& arguments) {
     QCommandLineParser parser;
     for (const CliOption& option : command.options + QList{HelpOption()})
@@ -109,7 +105,7 @@ int RunCommand(const CliCommand& command, const QStringList& arguments) {
         const InterruptScope interrupts(command.abortable);
         code = runHandler(command, parser);
     }
-    if (command.abortable && interrupted() && code != kExitDone)
+    if (command.abortable && gInterrupted.load() && code != kExitDone)
         code = kExitAborted;
     out().flush();
     err().flush();
