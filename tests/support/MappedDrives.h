@@ -55,6 +55,12 @@ public:
     ScriptedDriveChooser(const ScriptedDriveChooser&) = delete;
     ScriptedDriveChooser& operator=(const ScriptedDriveChooser&) = delete;
 
+    /// Starts a new script.
+    void script(const QStringList& answers) {
+        answers_.assign(answers.begin(), answers.end());
+        asked.clear();
+    }
+
     QString chooseDrive(const QString& cataloguedPath) override {
         asked.append(cataloguedPath);
         if (answers_.empty()) {
