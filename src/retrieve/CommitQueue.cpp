@@ -1,10 +1,12 @@
 #include "retrieve/CommitQueue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <stdio.h>
+#include <utility>
 
 namespace mendor {
 
@@ -36,46 +38,85 @@ int RenameInto(int folder, const QByteArray& from, const QByteArray& to, bool re
 } // namespace
 
 CommitQueue::~CommitQueue() {
-    for (Entry& entry : entries_)
+    if (committer_.joinable())
+        committer_.join();
+    for (Entry& entry : batch_.entries)
         ::unlinkat(entry.folder->get(), entry.tempName.constData(), 0);
 }
 
 void CommitQueue::addFile(Folder folder, UniqueFd file, QByteArray tempName, QByteArray finalName,
                           bool replace, std::int64_t bytes, QString displayPath) {
-    entries_.push_back({std::move(folder), std::move(file), std::move(tempName), std::move(finalName),
-                        replace, std::move(displayPath)});
-    bytes_ += bytes;
+    batch_.entries.push_back({std::move(folder), std::move(file), std::move(tempName), std::move(finalName),
+                              replace, std::move(displayPath)});
+    batch_.bytes += bytes;
 }
 
 void CommitQueue::addLink(Folder folder, QByteArray tempName, QByteArray finalName, bool replace,
                           QString displayPath) {
-    entries_.push_back({std::move(folder), UniqueFd(), std::move(tempName), std::move(finalName), replace,
-                        std::move(displayPath)});
+    batch_.entries.push_back({std::move(folder), UniqueFd(), std::move(tempName), std::move(finalName),
+                              replace, std::move(displayPath)});
 }
 
 void CommitQueue::addFinishedFolder(Folder folder, mode_t mode, const struct timespec (&times)[2]) {
     FinishedFolder finished{std::move(folder), mode, {times[0], times[1]}};
-    folders_.push_back(std::move(finished));
+    batch_.folders.push_back(std::move(finished));
 }
 
-bool CommitQueue::full() const {
-    return entries_.size() >= kMaxEntries || bytes_ >= kMaxBytes || folders_.size() >= kMaxFolders;
+void CommitQueue::commitIfFull() {
+    if (batch_.entries.size() >= kMaxEntries || batch_.bytes >= kMaxBytes ||
+        batch_.folders.size() >= kMaxFolders)
+        submit();
 }
 
-std::int64_t CommitQueue::flush(std::vector<CopyFailure>& failures) {
-    std::int64_t placed = 0;
+std::int64_t CommitQueue::finish(std::vector<CopyFailure>& failures) {
+    if (!batch_.entries.empty() || !batch_.folders.empty())
+        submit();
+    if (committer_.joinable())
+        committer_.join();
+    failures.insert(failures.end(), failures_.begin(), failures_.end());
+    failures_.clear();
+    return std::exchange(placed_, 0);
+}
+
+void CommitQueue::submit() {
+    if (committer_.joinable())
+        committer_.join();
+    committer_ = std::thread([this, batch = std::move(batch_)]() mutable { commit(batch); });
+    batch_ = Batch();
+}
+
+void CommitQueue::commit(Batch& batch) {
     auto drop = [&](Entry& entry, const QString& reason) {
         ::unlinkat(entry.folder->get(), entry.tempName.constData(), 0);
-        failures.push_back({entry.displayPath, reason});
+        failures_.push_back({entry.displayPath, reason});
         entry.tempName.clear();
     };
-    for (Entry& entry : entries_) {
+    // One flush of each file system serves the whole batch: a flush per file would make the disk
+    // empty its cache once for every file. Each file's own write-back errors are collected after it.
+    std::vector<std::pair<dev_t, int>> flushed;
+    for (Entry& entry : batch.entries) {
         if (!entry.file.valid())
             continue;
-        if (::fdatasync(entry.file.get()) != 0 || entry.file.close() != 0)
-            drop(entry, ErrorText(errno));
+        struct stat status {};
+        int error = ::fstat(entry.file.get(), &status) == 0 ? 0 : errno;
+        if (error == 0) {
+            auto found = std::find_if(flushed.begin(), flushed.end(),
+                                      [&](const auto& device) { return device.first == status.st_dev; });
+            if (found == flushed.end())
+                found = flushed.insert(flushed.end(),
+                                       {status.st_dev, ::syncfs(entry.file.get()) == 0 ? 0 : errno});
+            error = found->second;
+        }
+        if (error == 0 && ::sync_file_range(entry.file.get(), 0, 0,
+                                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+            error = errno;
+        if (error == 0 && entry.file.close() != 0)
+            error = errno;
+        if (error != 0)
+            drop(entry, ErrorText(error));
     }
-    for (Entry& entry : entries_) {
+    for (Entry& entry : batch.entries) {
         if (entry.tempName.isEmpty())
             continue;
         if (const int error =
@@ -84,18 +125,14 @@ std::int64_t CommitQueue::flush(std::vector<CopyFailure>& failures) {
                                         : ErrorText(error));
             continue;
         }
-        ++placed;
+        ++placed_;
     }
-    entries_.clear();
-    bytes_ = 0;
     // Permissions and times are kept where the file system allows; a folder on one that does not
     // (FAT) is still complete.
-    for (const FinishedFolder& finished : folders_) {
+    for (const FinishedFolder& finished : batch.folders) {
         ::fchmod(finished.folder->get(), finished.mode);
         ::futimens(finished.folder->get(), finished.times);
     }
-    folders_.clear();
-    return placed;
 }
 
 } // namespace mendor

@@ -1,16 +1,20 @@
 #pragma once
 // Copies written under temporary names wait here until they are on the disk and can take their
-// real names, a batch at a time: flushing a batch of files one after the other costs the file
-// system about one journal commit, where a flush per file would cost one each. A file gets its
+// real names, a batch at a time: one flush of the file system serves a whole batch, where a flush
+// per file would cost a journal commit and a disk cache flush for every file. A file gets its
 // real name only after its data has reached the disk, so a crash or a full disk never leaves a
 // copy that looks complete and is not. Folders created by the copy get their permissions and
 // times when everything inside them is in place (a rename into a folder changes its times).
+//
+// A batch is flushed and renamed on a thread of its own while the copy goes on filling the next
+// one, so the copy waits for the disk only when the disk is slower than the copying.
 #include "retrieve/CopyObserver.h"
 #include "retrieve/UniqueFd.h"
 
 #include <memory>
 #include <QByteArray>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace mendor {
@@ -35,12 +39,13 @@ public:
     /// A folder the copy created, whose entries are all queued or in place.
     void addFinishedFolder(Folder folder, mode_t mode, const struct timespec (&times)[2]);
 
-    /// Enough waits that the next flush should come now.
-    bool full() const;
+    /// Hands the batch gathered so far to be committed when it is big enough; waits only while
+    /// the batch before it is still being committed.
+    void commitIfFull();
 
-    /// Puts everything queued in place; what fails is removed and listed in failures.
-    /// Returns the number of files and links put in place.
-    std::int64_t flush(std::vector<CopyFailure>& failures);
+    /// Commits everything still queued and waits until it is in place; what fails is removed and
+    /// appended to failures. Returns the number of files and links put in place.
+    std::int64_t finish(std::vector<CopyFailure>& failures);
 
 private:
     struct Entry {
@@ -57,9 +62,20 @@ private:
         struct timespec times[2]{};
     };
 
-    std::vector<Entry> entries_;
-    std::vector<FinishedFolder> folders_;
-    std::int64_t bytes_ = 0;
+    struct Batch {
+        std::vector<Entry> entries;
+        std::vector<FinishedFolder> folders;
+        std::int64_t bytes = 0;
+    };
+
+    void submit();
+    /// Flushes a batch, renames its files and finishes its folders (on the committing thread).
+    void commit(Batch& batch);
+
+    Batch batch_;
+    std::thread committer_; ///< commits one batch; only it touches failures_ and placed_ meanwhile
+    std::vector<CopyFailure> failures_;
+    std::int64_t placed_ = 0;
 };
 
 } // namespace mendor

@@ -108,7 +108,6 @@ private:
     bool cancelled();
     void fail(const QByteArray& path, const QString& reason);
     void itemDone(std::int64_t skippedBytes = 0);
-    void commitIfFull();
 
     CopyObserver& observer_;
     CommitQueue queue_;
@@ -157,7 +156,7 @@ CopyReport Copier::run(const MediumPath& source, const QByteArray& destinationFo
 }
 
 CopyReport Copier::finish() {
-    report_.copiedFiles += queue_.flush(report_.failures);
+    report_.copiedFiles += queue_.finish(report_.failures);
     if (aborted_)
         report_.outcome = CopyOutcome::Aborted;
     else if (!report_.failures.empty())
@@ -227,7 +226,7 @@ void Copier::copyEntry(int parent, const QByteArray& name, const QByteArray& sou
         fail(sourcePath, QStringLiteral("not a file, folder or link; not copied"));
         itemDone();
     }
-    commitIfFull();
+    queue_.commitIfFull();
 }
 
 void Copier::copyFolder(int parent, const QByteArray& name, const struct stat& status,
@@ -434,11 +433,6 @@ void Copier::itemDone(std::int64_t skippedBytes) {
     progress_.doneItems = std::min(SaturatingAdd(progress_.doneItems, 1), progress_.totalItems);
     progress_.doneBytes = std::min(SaturatingAdd(progress_.doneBytes, skippedBytes), progress_.totalBytes);
     observer_.progress(progress_);
-}
-
-void Copier::commitIfFull() {
-    if (queue_.full())
-        report_.copiedFiles += queue_.flush(report_.failures);
 }
 
 } // namespace
