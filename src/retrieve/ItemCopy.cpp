@@ -268,9 +268,13 @@ void Copier::copyFolder(int parent, const QByteArray& name, const struct stat& s
         const UniqueFd source = OpenFolderAt(parent, name);
         std::vector<QByteArray> names;
         struct stat opened {};
-        if (!source.valid() || ::fstat(source.get(), &opened) != 0 || IdOf(opened) != IdOf(status) ||
-            !ReadNames(source.get(), names)) {
-            fail(sourcePath, ErrorText(errno != 0 ? errno : ESTALE));
+        int error = 0;
+        if (!source.valid() || ::fstat(source.get(), &opened) != 0 || !ReadNames(source.get(), names))
+            error = errno;
+        else if (IdOf(opened) != IdOf(status))
+            error = ESTALE; // replaced between the look and the opening
+        if (error != 0) {
+            fail(sourcePath, ErrorText(error));
         } else {
             ancestors_.push_back(IdOf(status));
             for (const QByteArray& child : names) {

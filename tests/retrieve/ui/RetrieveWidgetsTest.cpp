@@ -77,8 +77,11 @@ protected:
     void SetUp() override {
         ResetOptionsToDefaults();
         SetProgramFolderOverride(home_.path());
+        // The desktop folder is $HOME/Desktop when no user-dirs.dirs names another.
         savedHome_ = qgetenv("HOME");
+        savedConfig_ = qgetenv("XDG_CONFIG_HOME");
         qputenv("HOME", QFile::encodeName(home_.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.path() + "/.config"));
 
         FixtureVolume volume("m1", "Backup", 2, "E:");
         docs_ = volume.addFolder(1, "Docs");
@@ -111,6 +114,7 @@ protected:
 
     void TearDown() override {
         qputenv("HOME", savedHome_);
+        qputenv("XDG_CONFIG_HOME", savedConfig_);
         SetProgramFolderOverride(QString());
     }
 
@@ -118,6 +122,7 @@ protected:
 
     QTemporaryDir home_;
     QByteArray savedHome_;
+    QByteArray savedConfig_;
     CatalogFixture data_;
     test::MappedDrives drives_;
     QString medium_;
