@@ -8,8 +8,9 @@
 #include "store/DatabaseLifecycle.h"
 #include "store/Keys.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
-#include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
@@ -71,30 +72,31 @@ QString OptionDriveChooser::chooseDrive(const QString& cataloguedPath) {
     return {};
 }
 
-TerminalCopyRunner::TerminalCopyRunner(ReplacePolicy policy)
-    : policy_(policy), terminal_(isatty(STDERR_FILENO) == 1) {}
-
 CopyReport TerminalCopyRunner::copy(const MediumPath& source, const QString& destinationFolder) {
+    TerminalProgress progress;
+    shown_ = &progress;
+    lastStatus_.invalidate();
     const CopyReport report = CopyItem(source, QFile::encodeName(destinationFolder), *this);
-    clearLine();
+    shown_ = nullptr;
+    TerminalProgress::clearLine();
     for (const CopyFailure& failure : report.failures)
         err() << failure.path << ": " << failure.reason << Qt::endl;
     return report;
 }
 
 void TerminalCopyRunner::progress(const CopyProgress& progress) {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!terminal_ || progress.currentName.isEmpty() || (lastShownMs_ >= 0 && now - lastShownMs_ < kRedrawMs))
-        return;
-    lastShownMs_ = now;
-    const QLocale locale;
-    err() << "\r\x1b[K"
-          << QStringLiteral("%1 of %2 items, %3 of %4  %5")
-                 .arg(QString::number(progress.doneItems), QString::number(progress.totalItems),
-                      locale.formattedDataSize(progress.doneBytes),
-                      locale.formattedDataSize(progress.totalBytes), progress.currentName.left(80));
-    err().flush();
-    lineShown_ = true;
+    // The status text changes with every file: it is redrawn a few times a second, not for each.
+    if (!lastStatus_.isValid() || lastStatus_.elapsed() >= kRedrawMs) {
+        lastStatus_.start();
+        const QLocale locale;
+        shown_->status(progress.currentName.isEmpty()
+                           ? QStringLiteral("Preparing to copy...")
+                           : QStringLiteral("%1 of %2  %3")
+                                 .arg(locale.formattedDataSize(progress.doneBytes),
+                                      locale.formattedDataSize(progress.totalBytes), progress.currentName));
+    }
+    shown_->setProgressMaximum(int(std::min<std::int64_t>(progress.totalItems, INT_MAX)));
+    shown_->setProgressValue(int(std::min<std::int64_t>(progress.doneItems, INT_MAX)));
 }
 
 OverwriteAnswer TerminalCopyRunner::confirmOverwrite(const QString& destinationPath) {
@@ -106,7 +108,7 @@ OverwriteAnswer TerminalCopyRunner::confirmOverwrite(const QString& destinationP
     case ReplacePolicy::Ask:
         break;
     }
-    clearLine();
+    TerminalProgress::clearLine();
     if (isatty(STDIN_FILENO) != 1) {
         err() << destinationPath << " exists (give --overwrite or --no-overwrite)." << Qt::endl;
         return OverwriteAnswer::Cancel;
@@ -128,14 +130,6 @@ OverwriteAnswer TerminalCopyRunner::confirmOverwrite(const QString& destinationP
 
 bool TerminalCopyRunner::cancelRequested() {
     return isAbortRequested();
-}
-
-void TerminalCopyRunner::clearLine() {
-    if (lineShown_)
-        err() << "\r\x1b[K";
-    err().flush();
-    lineShown_ = false;
-    lastShownMs_ = -1;
 }
 
 } // namespace mendor::cli

@@ -1,11 +1,13 @@
 #pragma once
 // What mendor-cli copy and locate share: the catalogued item a command line names, the drive
 // prompt answered from --drive, and copies that report on the terminal.
+#include "cli/TerminalProgress.h"
 #include "retrieve/CopyCommands.h"
 #include "retrieve/ItemFinder.h"
 #include "retrieve/RetrieveItem.h"
 
 #include <optional>
+#include <QElapsedTimer>
 #include <QString>
 
 namespace mendor::cli {
@@ -31,23 +33,21 @@ private:
 /// How an existing file is treated: asked on the terminal, or answered by an option.
 enum class ReplacePolicy { Ask, All, None };
 
-/// Copies on the calling thread; progress on one rewritten line of a terminal's standard error
-/// (nothing when it is not a terminal), failures listed there, Ctrl-C cancels.
+/// Copies on the calling thread with progress on the terminal (TerminalProgress), failures
+/// listed on standard error, and Ctrl-C cancelling.
 class TerminalCopyRunner : public CopyRunner, private CopyObserver {
 public:
-    explicit TerminalCopyRunner(ReplacePolicy policy);
+    explicit TerminalCopyRunner(ReplacePolicy policy) : policy_(policy) {}
     CopyReport copy(const MediumPath& source, const QString& destinationFolder) override;
 
 private:
     void progress(const CopyProgress& progress) override;
     OverwriteAnswer confirmOverwrite(const QString& destinationPath) override;
     bool cancelRequested() override;
-    void clearLine();
 
     ReplacePolicy policy_;
-    bool terminal_;
-    bool lineShown_ = false;
-    qint64 lastShownMs_ = -1;
+    TerminalProgress* shown_ = nullptr;
+    QElapsedTimer lastStatus_;
 };
 
 } // namespace mendor::cli

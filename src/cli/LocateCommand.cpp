@@ -1,33 +1,30 @@
-// mendor-cli locate DB VOLUME PATH [--drive E:] [--json]: where a catalogued item is now. Prints
-// its local path when it is where it was catalogued (or on the --drive given), else says that
-// its volume is not inserted and exits 1.
+// mendor-cli locate DB VOLUME PATH: where a catalogued item is now. Prints its local path when it
+// is where it was catalogued (or on the --drive given); otherwise says that its volume is not
+// inserted.
 #include "cli/CliCommand.h"
-#include "cli/CliPrompter.h"
 #include "cli/CliRetrieval.h"
 #include "platform/DriveTable.h"
 
-#include <QJsonDocument>
+#include <QCommandLineParser>
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace mendor::cli {
 namespace {
 
-int RunLocate(const QStringList& given) {
-    QStringList arguments = given;
-    const bool json = takeFlag(arguments, QStringLiteral("--json"));
+int RunLocate(const QCommandLineParser& parsed) {
     std::optional<QString> drive;
-    const qsizetype at = arguments.indexOf(QStringLiteral("--drive"));
-    if (at >= 0) {
-        drive = at + 1 < arguments.size() ? DriveArgument(arguments.at(at + 1)) : std::nullopt;
+    if (parsed.isSet(QStringLiteral("drive"))) {
+        drive = DriveArgument(parsed.value(QStringLiteral("drive")));
         if (!drive)
-            return usageError("locate");
-        arguments.remove(at, 2);
+            return usageError(
+                QStringLiteral("locate"),
+                QStringLiteral("'%1' is not a drive letter.").arg(parsed.value(QStringLiteral("drive"))));
     }
-    if (arguments.size() != 3)
-        return usageError("locate");
+    const QStringList arguments = parsed.positionalArguments();
     const std::optional<RetrieveItem> item = CataloguedItemArgument(arguments[0], arguments[1], arguments[2]);
     if (!item)
-        return 1;
+        return kExitFailed;
 
     const DriveTable drives = DriveTable::load();
     QString where = item->sourcePath;
@@ -38,18 +35,25 @@ int RunLocate(const QStringList& given) {
     }
     if (!found)
         return fail(QStringLiteral("The volume is not inserted: %1 is not there.").arg(item->sourcePath));
-    if (json) {
-        const QJsonObject object{{QStringLiteral("catalogued"), item->sourcePath},
-                                 {QStringLiteral("found"), where},
-                                 {QStringLiteral("path"), found->displayPath()}};
-        out() << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
-    } else {
+    if (parsed.isSet(QStringLiteral("json")))
+        printJson({QJsonObject{{QStringLiteral("catalogued"), item->sourcePath},
+                               {QStringLiteral("found"), where},
+                               {QStringLiteral("path"), found->displayPath()}}});
+    else
         out() << found->displayPath() << '\n';
-    }
-    return 0;
+    return kExitDone;
 }
 
-const CliCommandRegistrar registrar("locate", "DB VOLUME PATH [--drive E:] [--json]", RunLocate);
+const CliCommandRegistrar registrar({
+    .name = "locate",
+    .synopsis = "[--json] [--drive E:] DB VOLUME PATH",
+    .summary = "tell where a catalogued item is now, or that its volume is not inserted",
+    .options = {JsonOption(), {{"drive"}, "E:", "look on this drive too"}},
+    .arguments = {{"DB", "the database: its file name without .mdb"},
+                  {"VOLUME", "the volume's name"},
+                  {"PATH", "an item as the catalog shows it, such as \\docs\\a.txt"}},
+    .handler = RunLocate,
+});
 
 } // namespace
 } // namespace mendor::cli

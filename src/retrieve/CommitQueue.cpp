@@ -44,7 +44,7 @@ CommitQueue::~CommitQueue() {
         ::unlinkat(entry.folder->get(), entry.tempName.constData(), 0);
 }
 
-void CommitQueue::addFile(Folder folder, UniqueFd file, QByteArray tempName, QByteArray finalName,
+void CommitQueue::addFile(Folder folder, FileDescriptor file, QByteArray tempName, QByteArray finalName,
                           bool replace, std::int64_t bytes, QString displayPath) {
     batch_.entries.push_back({std::move(folder), std::move(file), std::move(tempName), std::move(finalName),
                               replace, std::move(displayPath)});
@@ -53,7 +53,7 @@ void CommitQueue::addFile(Folder folder, UniqueFd file, QByteArray tempName, QBy
 
 void CommitQueue::addLink(Folder folder, QByteArray tempName, QByteArray finalName, bool replace,
                           QString displayPath) {
-    batch_.entries.push_back({std::move(folder), UniqueFd(), std::move(tempName), std::move(finalName),
+    batch_.entries.push_back({std::move(folder), FileDescriptor(), std::move(tempName), std::move(finalName),
                               replace, std::move(displayPath)});
 }
 
@@ -95,7 +95,7 @@ void CommitQueue::commit(Batch& batch) {
     // empty its cache once for every file. Each file's own write-back errors are collected after it.
     std::vector<std::pair<dev_t, int>> flushed;
     for (Entry& entry : batch.entries) {
-        if (!entry.file.valid())
+        if (!entry.file.isOpen())
             continue;
         struct stat status {};
         int error = ::fstat(entry.file.get(), &status) == 0 ? 0 : errno;
@@ -111,7 +111,7 @@ void CommitQueue::commit(Batch& batch) {
                                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                                                 SYNC_FILE_RANGE_WAIT_AFTER) != 0)
             error = errno;
-        if (error == 0 && entry.file.close() != 0)
+        if (error == 0 && ::close(entry.file.release()) != 0)
             error = errno;
         if (error != 0)
             drop(entry, ErrorText(error));

@@ -8,8 +8,8 @@
 //
 // A batch is flushed and renamed on a thread of its own while the copy goes on filling the next
 // one, so the copy waits for the disk only when the disk is slower than the copying.
+#include "platform/MediumFile.h"
 #include "retrieve/CopyObserver.h"
-#include "retrieve/UniqueFd.h"
 
 #include <memory>
 #include <QByteArray>
@@ -22,7 +22,7 @@ namespace mendor {
 class CommitQueue {
 public:
     /// A destination folder, kept open while anything waits to go into it.
-    using Folder = std::shared_ptr<const UniqueFd>;
+    using Folder = std::shared_ptr<const FileDescriptor>;
 
     CommitQueue() = default;
     /// Whatever is still queued is removed, never given its real name.
@@ -32,7 +32,7 @@ public:
 
     /// A file written completely under tempName in folder; it is flushed through file and renamed
     /// to finalName, replacing an entry of that name only when replace is set.
-    void addFile(Folder folder, UniqueFd file, QByteArray tempName, QByteArray finalName, bool replace,
+    void addFile(Folder folder, FileDescriptor file, QByteArray tempName, QByteArray finalName, bool replace,
                  std::int64_t bytes, QString displayPath);
     /// A symbolic link created under tempName (nothing to flush).
     void addLink(Folder folder, QByteArray tempName, QByteArray finalName, bool replace, QString displayPath);
@@ -50,7 +50,7 @@ public:
 private:
     struct Entry {
         Folder folder;
-        UniqueFd file; ///< invalid for a link
+        FileDescriptor file; ///< not open for a link
         QByteArray tempName;
         QByteArray finalName;
         bool replace = false;

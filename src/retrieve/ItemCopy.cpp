@@ -2,6 +2,7 @@
 
 #include "retrieve/CommitQueue.h"
 #include "retrieve/FileDataCopy.h"
+#include "shell/Saturating.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -27,18 +28,7 @@ QByteArray Joined(const QByteArray& folder, const QByteArray& name) {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
-    std::int64_t sum = 0;
-    return __builtin_add_overflow(a, b, &sum) ? INT64_MAX : sum;
-}
-
-struct FolderId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FolderId&) const = default;
-};
-
-FolderId IdOf(const struct stat& status) {
+FileIdentity IdOf(const struct stat& status) {
     return {status.st_dev, status.st_ino};
 }
 
@@ -64,10 +54,6 @@ bool ReadNames(int folder, std::vector<QByteArray>& names) {
     std::sort(names.begin(), names.end());
     errno = error;
     return error == 0;
-}
-
-UniqueFd OpenFolderAt(int parent, const QByteArray& name) {
-    return UniqueFd(::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
 class Copier {
@@ -102,7 +88,7 @@ private:
     Target checkTarget(int target, const QByteArray& name, const QByteArray& targetPath,
                        const QByteArray& sourcePath);
     /// A new temporary name in folder; the file is created when wanted, else only the name chosen.
-    UniqueFd createTemp(int folder, QByteArray& tempName);
+    FileDescriptor createTemp(int folder, QByteArray& tempName);
     QByteArray nextTempName() { return tempPrefix_ + QByteArray::number(++tempCounter_); }
 
     bool cancelled();
@@ -116,8 +102,8 @@ private:
     QByteArray tempPrefix_;
     std::uint64_t tempCounter_ = 0;
     dev_t sourceDevice_ = 0;
-    FolderId destination_;
-    std::vector<FolderId> ancestors_;
+    FileIdentity destination_;
+    std::vector<FileIdentity> ancestors_;
     bool intoItself_ = false;
     bool yesToAll_ = false;
     bool aborted_ = false;
@@ -125,16 +111,15 @@ private:
 
 CopyReport Copier::run(const MediumPath& source, const QByteArray& destinationFolder) {
     const QByteArray sourcePath = source.localPath();
-    auto target = std::make_shared<const UniqueFd>(
-        ::open(destinationFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    auto target = std::make_shared<const FileDescriptor>(OpenLocalFolder(destinationFolder));
     struct stat status {};
-    if (!target->valid() || ::fstat(target->get(), &status) != 0) {
+    if (!target->isOpen() || ::fstat(target->get(), &status) != 0) {
         fail(destinationFolder, ErrorText(errno));
         return finish();
     }
     destination_ = IdOf(status);
-    const UniqueFd parent = OpenContainingFolder(source);
-    if (!parent.valid() ||
+    const FileDescriptor parent = OpenContainingFolder(source);
+    if (!parent.isOpen() ||
         ::fstatat(parent.get(), source.name().constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         fail(sourcePath, ErrorText(errno));
         return finish();
@@ -165,7 +150,7 @@ CopyReport Copier::finish() {
 }
 
 Copier::FolderRule Copier::ruleFor(const struct stat& status, int depth) const {
-    const FolderId id = IdOf(status);
+    const FileIdentity id = IdOf(status);
     if (id == destination_)
         return FolderRule::IntoItself;
     if (status.st_dev != sourceDevice_)
@@ -191,9 +176,9 @@ void Copier::count(int parent, const QByteArray& name, int depth) {
         intoItself_ = true;
     if (rule != FolderRule::Descend)
         return;
-    const UniqueFd folder = OpenFolderAt(parent, name);
+    const FileDescriptor folder = OpenFolderAt(parent, name.constData());
     std::vector<QByteArray> names;
-    if (!folder.valid() || !ReadNames(folder.get(), names))
+    if (!folder.isOpen() || !ReadNames(folder.get(), names))
         return;
     ancestors_.push_back(IdOf(status));
     for (const QByteArray& child : names) {
@@ -256,8 +241,8 @@ void Copier::copyFolder(int parent, const QByteArray& name, const struct stat& s
         itemDone();
         return;
     }
-    auto folder = std::make_shared<const UniqueFd>(OpenFolderAt(target->get(), name));
-    if (!folder->valid()) {
+    auto folder = std::make_shared<const FileDescriptor>(OpenFolderAt(target->get(), name.constData()));
+    if (!folder->isOpen()) {
         fail(sourcePath, ErrorText(errno));
         itemDone();
         return;
@@ -265,11 +250,11 @@ void Copier::copyFolder(int parent, const QByteArray& name, const struct stat& s
     itemDone();
 
     if (rule == FolderRule::Descend) {
-        const UniqueFd source = OpenFolderAt(parent, name);
+        const FileDescriptor source = OpenFolderAt(parent, name.constData());
         std::vector<QByteArray> names;
         struct stat opened {};
         int error = 0;
-        if (!source.valid() || ::fstat(source.get(), &opened) != 0 || !ReadNames(source.get(), names))
+        if (!source.isOpen() || ::fstat(source.get(), &opened) != 0 || !ReadNames(source.get(), names))
             error = errno;
         else if (IdOf(opened) != IdOf(status))
             error = ESTALE; // replaced between the look and the opening
@@ -319,12 +304,12 @@ Copier::Target Copier::checkTarget(int target, const QByteArray& name, const QBy
     return Target::Stop;
 }
 
-UniqueFd Copier::createTemp(int folder, QByteArray& tempName) {
+FileDescriptor Copier::createTemp(int folder, QByteArray& tempName) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempName = nextTempName();
-        UniqueFd file(::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                               S_IRUSR | S_IWUSR));
-        if (file.valid() || errno != EEXIST)
+        FileDescriptor file(::openat(folder, tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                     S_IRUSR | S_IWUSR));
+        if (file.isOpen() || errno != EEXIST)
             return file;
     }
     return {};
@@ -333,15 +318,11 @@ UniqueFd Copier::createTemp(int folder, QByteArray& tempName) {
 void Copier::copyFile(int parent, const QByteArray& name, const QByteArray& sourcePath,
                       const CommitQueue::Folder& target, const QByteArray& targetPath) {
     struct stat status {};
-    const UniqueFd in(
-        ::openat(parent, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!in.valid() || ::fstat(in.get(), &status) != 0) {
-        fail(sourcePath, ErrorText(errno));
-        itemDone();
-        return;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        fail(sourcePath, QStringLiteral("changed while copying; not copied"));
+    errno = 0;
+    const FileDescriptor in = OpenRegularFileAt(parent, name.constData());
+    if (!in.isOpen() || ::fstat(in.get(), &status) != 0) {
+        // Without an error of its own the name was swapped for something else meanwhile.
+        fail(sourcePath, errno != 0 ? ErrorText(errno) : QStringLiteral("changed while copying; not copied"));
         itemDone();
         return;
     }
@@ -354,8 +335,8 @@ void Copier::copyFile(int parent, const QByteArray& name, const QByteArray& sour
     }
 
     QByteArray tempName;
-    UniqueFd out = createTemp(target->get(), tempName);
-    if (!out.valid()) {
+    FileDescriptor out = createTemp(target->get(), tempName);
+    if (!out.isOpen()) {
         fail(sourcePath,
              QStringLiteral("cannot write to %1: %2").arg(QFile::decodeName(targetPath), ErrorText(errno)));
         itemDone(status.st_size);

@@ -6,8 +6,8 @@ std::optional<MediumPath> LookUpItem(const DriveTable& drives, const QString& ca
     std::optional<MediumPath> path = MediumPathOf(drives, cataloguedPath);
     if (!path)
         return std::nullopt;
-    const UniqueFd folder = OpenContainingFolder(*path);
-    if (!folder.valid())
+    const FileDescriptor folder = OpenContainingFolder(*path);
+    if (!folder.isOpen())
         return std::nullopt;
     const bool there = isFolder ? FolderHasEntries(folder.get(), path->name())
                                 : EntryKindAt(folder.get(), path->name()) != MediumEntryKind::Missing;

@@ -26,17 +26,16 @@ void OpenArchiveInstead(QString& folderPath, QString& name) {
 } // namespace
 
 bool IsNativeProgram(const MediumPath& path) {
-    const UniqueFd folder = OpenContainingFolder(path);
-    if (!folder.valid())
+    const FileDescriptor folder = OpenContainingFolder(path);
+    if (!folder.isOpen())
         return false;
     const QByteArray name = path.name();
     if (EntryKindAt(folder.get(), name) != MediumEntryKind::RegularFile ||
         ::faccessat(folder.get(), name.constData(), X_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    const UniqueFd file(
-        ::openat(folder.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const FileDescriptor file = OpenRegularFileAt(folder.get(), name.constData());
     char start[4] = {};
-    if (!file.valid() || ::read(file.get(), start, sizeof start) < 2)
+    if (!file.isOpen() || ::read(file.get(), start, sizeof start) < 2)
         return false;
     return QByteArray(start, 4) == "\x7f"
                                    "ELF" ||
@@ -48,9 +47,9 @@ bool OpenItem(QString folderPath, QString name, ItemFinder& finder, ItemLauncher
     const std::optional<FoundItem> found = finder.find(folderPath + name, false);
     if (!found)
         return false;
-    const UniqueFd folder = OpenContainingFolder(found->medium);
+    const FileDescriptor folder = OpenContainingFolder(found->medium);
     const MediumEntryKind kind =
-        folder.valid() ? EntryKindAt(folder.get(), found->medium.name()) : MediumEntryKind::Missing;
+        folder.isOpen() ? EntryKindAt(folder.get(), found->medium.name()) : MediumEntryKind::Missing;
     const QString localPath = found->medium.displayPath();
     if (kind == MediumEntryKind::RegularFile && HasProgramExtension(name) && IsNativeProgram(found->medium)) {
         MediumPath folderOnly = found->medium;

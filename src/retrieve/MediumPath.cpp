@@ -49,15 +49,14 @@ std::optional<MediumPath> MediumPathOf(const DriveTable& drives, const QString& 
     return path;
 }
 
-UniqueFd OpenContainingFolder(const MediumPath& path) {
+FileDescriptor OpenContainingFolder(const MediumPath& path) {
     if (path.names.isEmpty()) {
         errno = EINVAL;
         return {};
     }
-    UniqueFd folder(::open(path.root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    for (qsizetype i = 0; folder.valid() && i + 1 < path.names.size(); ++i)
-        folder = UniqueFd(::openat(folder.get(), path.names[i].constData(),
-                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    FileDescriptor folder = OpenLocalFolder(path.root);
+    for (qsizetype i = 0; folder.isOpen() && i + 1 < path.names.size(); ++i)
+        folder = OpenFolderAt(folder.get(), path.names[i].constData());
     return folder;
 }
 
@@ -74,9 +73,10 @@ MediumEntryKind EntryKindAt(int folderFd, const QByteArray& name, struct stat* s
 }
 
 bool FolderHasEntries(int folderFd, const QByteArray& name) {
-    const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    FileDescriptor folder = OpenFolderAt(folderFd, name.constData());
+    if (!folder.isOpen())
         return false;
+    const int fd = folder.release();
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
         ::close(fd);

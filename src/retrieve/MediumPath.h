@@ -4,7 +4,7 @@
 // cannot lead a look-up or a copy anywhere else. The root folder itself is the drive table's
 // mapping, the user's own choice, and is taken as it stands.
 #include "platform/DriveTable.h"
-#include "retrieve/UniqueFd.h"
+#include "platform/MediumFile.h"
 
 #include <optional>
 #include <QByteArray>
@@ -32,7 +32,7 @@ std::optional<MediumPath> MediumPathOf(const DriveTable& drives, const QString& 
 
 /// Opens the folder that holds the item; invalid (errno set) when a folder on the way is missing,
 /// unreadable, not a folder or a symbolic link, or the path is the root itself.
-UniqueFd OpenContainingFolder(const MediumPath& path);
+FileDescriptor OpenContainingFolder(const MediumPath& path);
 
 enum class MediumEntryKind { Missing, Folder, RegularFile, Link, Other };
 
