@@ -17,12 +17,10 @@ const QString CopyDestinationDialog::kBrowseListName = QStringLiteral("frmBrowse
 const QString CopyDestinationDialog::kSearchListName = QStringLiteral("frmBrowse2");
 
 CopyDestinationDialog::CopyDestinationDialog(const QString& name, const DriveSource& drives,
-                                             const QString& startFolder,
-                                             std::function<void(const QString& folder)> copyInto,
-                                             QWidget* parent)
+                                             const QString& startFolder, CopyAction copyInto, QWidget* parent)
     : QDialog(parent), table_(drives.loadDrives()), drive1_(new QComboBox(this)), dir1_(new QTreeView(this)),
       folders_(new QFileSystemModel(this)), command1_(new QPushButton(tr("OK"), this)),
-      command2_(new QPushButton(tr("Cancel"), this)) {
+      command2_(new QPushButton(tr("Cancel"), this)), copyInto_(std::move(copyInto)) {
     setObjectName(name);
     setWindowTitle(tr("Copy files..."));
     drive1_->setObjectName(QStringLiteral("Drive1"));
@@ -55,10 +53,10 @@ CopyDestinationDialog::CopyDestinationDialog(const QString& name, const DriveSou
 
     driveChanged(drive1_->currentIndex());
     connect(drive1_, &QComboBox::currentIndexChanged, this, &CopyDestinationDialog::driveChanged);
-    connect(command1_, &QPushButton::clicked, this, [this, copyInto = std::move(copyInto)] {
+    connect(command1_, &QPushButton::clicked, this, [this] {
         const QString folder = selectedFolder();
-        if (!folder.isEmpty())
-            copyInto(folder);
+        if (!folder.isEmpty() && copyInto_)
+            copyInto_(folder);
     });
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -26,10 +26,15 @@ public:
     static const QString kBrowseListName; ///< "frmBrowse"
     static const QString kSearchListName; ///< "frmBrowse2"
 
+    using CopyAction = std::function<void(const QString& folder)>;
+
     /// Opens on the drive and folder of startFolder (the desktop folder); OK hands the selected
     /// folder to copyInto.
     CopyDestinationDialog(const QString& name, const DriveSource& drives, const QString& startFolder,
-                          std::function<void(const QString& folder)> copyInto, QWidget* parent = nullptr);
+                          CopyAction copyInto, QWidget* parent = nullptr);
+
+    /// What OK does from now on.
+    void setCopyAction(CopyAction copyInto) { copyInto_ = std::move(copyInto); }
 
     /// The folder list's folder: the selected one, else the drive's root; empty when the drive
     /// has no folder (an optical drive without a disc).
@@ -54,6 +59,7 @@ private:
     QFileSystemModel* folders_;
     QPushButton* command1_;
     QPushButton* command2_;
+    CopyAction copyInto_;
     QHash<QString, QString> lastFolderOfDrive_;
     QString shownDrive_;
 };

@@ -7,57 +7,64 @@
 
 namespace mendor {
 
-RetrieveActions::RetrieveActions(RetrieveSetup setup) : setup_(std::move(setup)) {
-    if (setup_.prompter == nullptr) {
-        ownPrompter_ = std::make_unique<DialogPrompter>(setup_.window);
-        setup_.prompter = ownPrompter_.get();
-    }
-    if (setup_.chooser == nullptr) {
-        ownChooser_ = std::make_unique<DialogDriveChooser>(setup_.drives, setup_.window);
-        setup_.chooser = ownChooser_.get();
-    }
-    if (setup_.runner == nullptr) {
-        ownRunner_ = std::make_unique<DialogCopyRunner>(setup_.window);
-        setup_.runner = ownRunner_.get();
-    }
-    if (setup_.launcher == nullptr) {
-        ownLauncher_ = std::make_unique<DesktopLauncher>();
-        setup_.launcher = ownLauncher_.get();
-    }
-}
+namespace {
 
-RetrieveActions::~RetrieveActions() = default;
+/// What one command asks and shows through: the setup's seams, or else the desktop's dialogs
+/// over parent (the window, or the copy dialog while it is open, so that they show above it).
+class CommandSeams {
+public:
+    CommandSeams(const RetrieveSetup& setup, QWidget* parent)
+        : setup_(setup), dialogPrompter_(parent), dialogChooser_(setup.drives, parent),
+          dialogRunner_(parent) {}
 
-ItemFinder RetrieveActions::finder() {
-    return ItemFinder(setup_.drives.loadDrives, *setup_.chooser);
-}
+    Prompter& prompter() { return setup_.prompter != nullptr ? *setup_.prompter : dialogPrompter_; }
+    CopyRunner& runner() { return setup_.runner != nullptr ? *setup_.runner : dialogRunner_; }
+    ItemFinder finder() {
+        return ItemFinder(setup_.drives.loadDrives, setup_.chooser != nullptr
+                                                        ? *setup_.chooser
+                                                        : static_cast<DriveChooser&>(dialogChooser_));
+    }
+
+private:
+    const RetrieveSetup& setup_;
+    DialogPrompter dialogPrompter_;
+    DialogDriveChooser dialogChooser_;
+    DialogCopyRunner dialogRunner_;
+};
+
+} // namespace
+
+RetrieveActions::RetrieveActions(RetrieveSetup setup) : setup_(std::move(setup)) {}
 
 void RetrieveActions::quickCopy(const std::vector<RetrieveItem>& items) {
     if (items.empty())
         return;
-    ItemFinder itemFinder = finder();
-    QuickCopy(items, itemFinder, *setup_.runner, *setup_.prompter);
+    CommandSeams seams(setup_, setup_.window);
+    ItemFinder finder = seams.finder();
+    QuickCopy(items, finder, seams.runner(), seams.prompter());
 }
 
 void RetrieveActions::copyToNewLocation(const std::vector<RetrieveItem>& items, const QString& dialogName) {
     if (items.empty())
         return;
-    const std::optional<QString> desktop = DesktopFolder(*setup_.prompter);
+    CommandSeams windowSeams(setup_, setup_.window);
+    const std::optional<QString> desktop = DesktopFolder(windowSeams.prompter());
     if (!desktop)
         return;
-    CopyDestinationDialog dialog(
-        dialogName, setup_.drives, *desktop,
-        [this, &items](const QString& folder) {
-            ItemFinder itemFinder = finder();
-            CopyItemsTo(items, folder, itemFinder, *setup_.runner, *setup_.prompter);
-        },
-        setup_.window);
+    CopyDestinationDialog dialog(dialogName, setup_.drives, *desktop, {}, setup_.window);
+    CommandSeams seams(setup_, &dialog);
+    dialog.setCopyAction([&](const QString& folder) {
+        ItemFinder finder = seams.finder();
+        CopyItemsTo(items, folder, finder, seams.runner(), seams.prompter());
+    });
     dialog.exec();
 }
 
 void RetrieveActions::openItem(const QString& folderPath, const QString& name) {
-    ItemFinder itemFinder = finder();
-    OpenItem(folderPath, name, itemFinder, *setup_.launcher);
+    CommandSeams seams(setup_, setup_.window);
+    ItemFinder finder = seams.finder();
+    DesktopLauncher desktop;
+    OpenItem(folderPath, name, finder, setup_.launcher != nullptr ? *setup_.launcher : desktop);
 }
 
 } // namespace mendor

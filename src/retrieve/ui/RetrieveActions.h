@@ -9,7 +9,6 @@
 #include "retrieve/ItemOpener.h"
 #include "retrieve/RetrieveItem.h"
 
-#include <memory>
 #include <vector>
 
 class QWidget;
@@ -30,9 +29,6 @@ struct RetrieveSetup {
 class RetrieveActions {
 public:
     explicit RetrieveActions(RetrieveSetup setup);
-    ~RetrieveActions();
-    RetrieveActions(const RetrieveActions&) = delete;
-    RetrieveActions& operator=(const RetrieveActions&) = delete;
 
     /// quick_copy, s_quick_copy.
     void quickCopy(const std::vector<RetrieveItem>& items);
@@ -43,13 +39,7 @@ public:
     void openItem(const QString& folderPath, const QString& name);
 
 private:
-    ItemFinder finder();
-
     RetrieveSetup setup_;
-    std::unique_ptr<Prompter> ownPrompter_;
-    std::unique_ptr<DriveChooser> ownChooser_;
-    std::unique_ptr<CopyRunner> ownRunner_;
-    std::unique_ptr<ItemLauncher> ownLauncher_;
 };
 
 } // namespace mendor
