@@ -37,7 +37,7 @@ void walk(int folderFd, ChecksumReader& reader, Totals& totals) {
                 walk(child, reader, totals);
         } else if (entry->d_type == DT_REG) {
             Checksum checksum{};
-            if (reader.checksumOf(::dirfd(dir), QByteArray(name), checksum) == ChecksumOutcome::Computed)
+            if (reader.checksumOf(::dirfd(dir), name, checksum) == ChecksumOutcome::Computed)
                 ++totals.files;
             else
                 ++totals.unreadable;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace mendor {
@@ -150,22 +151,23 @@ bool IsOtherArchiveName(const QByteArray& localName) {
     });
 }
 
-ArchiveListOutcome ListOtherArchive(int folderFd, const QByteArray& localName,
-                                    std::vector<ZipMember>& members, QString& errorText,
-                                    const std::function<bool()>& stop, const ArchiveLimits& limits) {
+ArchiveListOutcome ListOtherArchive(int folderFd, const char* name, std::vector<ZipMember>& members,
+                                    QString& errorText, const std::function<bool()>& stop,
+                                    const ArchiveLimits& limits) {
     members.clear();
     const auto failed = [&](const QString& why) {
         members.clear();
         errorText = why;
         return ArchiveListOutcome::Failed;
     };
-    MediumFile file;
-    if (!file.open(folderFd, localName))
-        return failed(QString::fromLocal8Bit(std::strerror(errno)));
+    const FileDescriptor file = OpenRegularFileAt(folderFd, name);
+    struct stat info {};
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0)
+        return failed(QStringLiteral("not a readable file"));
 
     Source source;
-    source.fd = file.fd();
-    source.size = file.size();
+    source.fd = file.get();
+    source.size = std::int64_t(info.st_size);
     source.deadline = Clock::now() + limits.timeLimit;
     source.stop = &stop;
     const std::unique_ptr<archive, ArchiveFree> reader(archive_read_new());
@@ -227,7 +229,7 @@ ArchiveListOutcome ListOtherArchive(int folderFd, const QByteArray& localName,
         member.modified =
             archive_entry_mtime_is_set(entry)
                 ? std::clamp<std::int64_t>(archive_entry_mtime(entry), kEarliestDate, kLatestDate)
-                : file.modified();
+                : std::int64_t(info.st_mtim.tv_sec);
         if (!member.path.isEmpty())
             members.push_back(std::move(member));
         if (archive_read_data_skip(reader.get()) < ARCHIVE_WARN)

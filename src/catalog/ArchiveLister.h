@@ -36,10 +36,10 @@ enum class ArchiveListOutcome : std::uint8_t {
     Stopped, ///< the stop request or gAbort was seen
 };
 
-/// Lists the archive localName (raw name bytes) of the folder open as folderFd into members
-/// (replacing what they held). stop (optional) is asked now and then.
-ArchiveListOutcome ListOtherArchive(int folderFd, const QByteArray& localName,
-                                    std::vector<ZipMember>& members, QString& errorText,
-                                    const std::function<bool()>& stop = {}, const ArchiveLimits& limits = {});
+/// Lists the archive name (its raw bytes, as the folder's listing gave them) of the folder open
+/// as folderFd into members (replacing what they held). stop (optional) is asked now and then.
+ArchiveListOutcome ListOtherArchive(int folderFd, const char* name, std::vector<ZipMember>& members,
+                                    QString& errorText, const std::function<bool()>& stop = {},
+                                    const ArchiveLimits& limits = {});
 
 } // namespace mendor

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xxhash.h>
 
@@ -45,13 +46,14 @@ ChecksumReader::ChecksumReader(std::atomic<std::uint64_t>* bytesRead, std::funct
 
 ChecksumReader::~ChecksumReader() = default;
 
-ChecksumOutcome ChecksumReader::checksumOf(int folderFd, const QByteArray& localName, Checksum& checksum) {
-    MediumFile file;
-    if (!file.open(folderFd, localName))
+ChecksumOutcome ChecksumReader::checksumOf(int folderFd, const char* name, Checksum& checksum) {
+    const FileDescriptor file = OpenRegularFileAt(folderFd, name);
+    struct stat info {};
+    if (!file.isOpen() || ::fstat(file.get(), &info) != 0)
         return ChecksumOutcome::Unreadable;
     // The file is read from start to end once: the system may read ahead.
-    ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return readAll(file.fd(), file.size(), checksum);
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return readAll(file.get(), std::int64_t(info.st_size), checksum);
 }
 
 ChecksumOutcome ChecksumReader::readAll(int fd, std::int64_t expectedSize, Checksum& checksum) {

@@ -44,8 +44,9 @@ public:
     ChecksumReader(const ChecksumReader&) = delete;
     ChecksumReader& operator=(const ChecksumReader&) = delete;
 
-    /// The checksum of the entry localName (raw name bytes) of the folder open as folderFd.
-    ChecksumOutcome checksumOf(int folderFd, const QByteArray& localName, Checksum& checksum);
+    /// The checksum of the entry name (its raw bytes, as the folder's listing gave them) of the
+    /// folder open as folderFd.
+    ChecksumOutcome checksumOf(int folderFd, const char* name, Checksum& checksum);
 
 private:
     ChecksumOutcome readAll(int fd, std::int64_t expectedSize, Checksum& checksum);

@@ -73,7 +73,7 @@ TEST(FileChecksum, ReadsOnlyRegularFilesAndStopsBetweenBlocks) {
     const FolderFd folder(dir.path());
     Checksum checksum{};
     ChecksumReader reader;
-    for (const char* name : {"link", "fifo", "folder", "missing", ""})
+    for (const char* name : {"link", "fifo", "folder", "missing"})
         EXPECT_EQ(reader.checksumOf(folder.get(), name, checksum), ChecksumOutcome::Unreadable) << name;
 
     std::atomic<std::uint64_t> bytesRead = 0;
