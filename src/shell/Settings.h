@@ -29,7 +29,8 @@ void LoadSettings();
 // as it was: false then, with the reason in *error when given (a full disk, a folder that cannot
 // be written).
 
-/// Writes the eleven "Options" keys in table order.
+/// Writes the eleven "Options" keys in table order, then oChecksums and oOtherArchives when
+/// they are on or the file already holds them.
 bool SaveOptions(QString* error = nullptr);
 
 /// Sets the browse widths of list modes 1 to 4, columns 1 to 9, to 100: the start-up step that

@@ -10,6 +10,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -62,6 +63,8 @@ public:
     /// Text already in UTF-8, bound without converting it; a null QByteArray binds NULL.
     Statement& bindUtf8(int index, const QByteArray& utf8);
     Statement& bindNull(int index);
+    /// Bytes stored as they stand (a BLOB); a null QByteArray binds NULL.
+    Statement& bindBlob(int index, const QByteArray& bytes);
 
     /// Advances to the next row; false when there is none (the statement is done).
     bool step();
@@ -77,7 +80,8 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
-    QString columnText(int column) const; ///< NULL reads as a null QString
+    QString columnText(int column) const;    ///< NULL reads as a null QString
+    QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
 
     /// Column access by name; a missing column raises SqlError.
     bool isNull(const QString& name) const { return isNull(requireColumn(name)); }

@@ -304,3 +304,18 @@ TEST_F(SettingsTest, TheFileInAnotherLetterCaseServesWhenItIsTheOnlyOne) {
     EXPECT_EQ(oEject, 1);
     EXPECT_EQ(SettingsFilePath(), programFolder_ + "/MNP3.ini");
 }
+
+TEST_F(SettingsTest, LaterOptionsAreOffByDefaultAndWrittenOnceOnOrPresent) {
+    load("[Options]\noOtherArchives=1\n");
+    EXPECT_EQ(oChecksums, 0);
+    EXPECT_EQ(oOtherArchives, 1);
+
+    oOtherArchives = 0;
+    SaveOptions();
+    EXPECT_EQ(stored("Options", "oChecksums"), "<missing>");
+    EXPECT_EQ(stored("Options", "oOtherArchives"), "0");
+    oChecksums = -1;
+    SaveOptions();
+    LoadSettings();
+    EXPECT_EQ(oChecksums, -1);
+}
