@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include "store/JetFunctions.h"
+
 #include <optional>
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -182,6 +184,10 @@ Database Database::openWith(const QString& path, int flags) {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
+    if (!RegisterJetFunctions(db)) {
+        sqlite3_close(db);
+        throw SqlError("Cannot open " + path.toStdString() + ": out of memory", SQLITE_NOMEM);
+    }
     Database database(db, path, std::move(*lock));
     // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
     try {
