@@ -109,6 +109,8 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
         QList<ResultRow> batch;
         try {
             Database db = Database::open(request.dataPath + QLatin1Char('/') + request.databaseFile);
+            db.preferMappedReads();
+            db.preferLargeSorts();
             const QList<IndexVolume> volumes = scopeVolumes(db, request.volumeName);
             if (volumes.isEmpty())
                 continue;

@@ -3,8 +3,8 @@
 #include "shell/Options.h"
 #include "store/Database.h"
 
+#include <algorithm>
 #include <QSet>
-#include <vector>
 
 namespace mendor {
 
@@ -40,42 +40,59 @@ QString GetFolderPath(std::int64_t folderId, const QString& dirsTable, const QSt
     return GetFolderPath(folderId, dirsTable, databaseFile, gDataPath);
 }
 
-FolderMap FolderMap::load(const Database& db, const QString& dirsTable) {
-    FolderMap map;
-    Statement rows = db.prepare(
-        QStringLiteral("SELECT \"ID\", \"parent\", \"name\" FROM %1").arg(quoteIdentifier(dirsTable)));
-    while (rows.step())
-        map.folders_.insert(rows.columnInt(0), Folder{rows.columnInt(1), rows.columnText(2), QString()});
-    return map;
+std::shared_ptr<const FolderMap::Table> FolderMap::loadTable(const Database& db, const QString& dirsTable) {
+    auto table = std::make_shared<Table>();
+    // The names go into one block of UTF-8: a hundred thousand folders are one allocation, and
+    // only the folders that results lie in are ever decoded.
+    Statement rows = db.prepare(QStringLiteral("SELECT \"ID\", \"parent\", \"name\" FROM %1 ORDER BY \"ID\"")
+                                    .arg(quoteIdentifier(dirsTable)));
+    while (rows.step()) {
+        const QByteArrayView name = rows.columnUtf8(2);
+        table->folders.push_back({rows.columnInt(0), rows.columnInt(1), table->names.size(), name.size()});
+        table->names.append(name);
+    }
+    return table;
 }
 
+qsizetype FolderMap::Table::indexOf(std::int64_t id) const {
+    const auto found =
+        std::lower_bound(folders.begin(), folders.end(), id,
+                         [](const Folder& folder, std::int64_t wanted) { return folder.id < wanted; });
+    return found != folders.end() && found->id == id ? found - folders.begin() : -1;
+}
+
+FolderMap::FolderMap(std::shared_ptr<const Table> table)
+    : table_(std::move(table)), paths_(table_->folders.size()), onChain_(table_->folders.size()) {}
+
 QString FolderMap::path(std::int64_t folderId) {
+    if (!table_)
+        return QString();
+    const qsizetype first = table_->indexOf(folderId);
+    if (first >= 0 && !paths_[first].isNull())
+        return paths_[first];
     // Up the chain to a folder whose path is known, to the top, to a missing row or to a row
     // already on the way (a damaged table); then the paths are built on the way back down.
-    const auto first = folders_.constFind(folderId);
-    if (first != folders_.constEnd() && !first->path.isNull())
-        return first->path;
-    std::vector<Folder*> chain;
-    QSet<std::int64_t> passed;
+    std::vector<qsizetype> chain;
     QString known;
-    for (std::int64_t id = folderId; !passed.contains(id);) {
-        passed.insert(id);
-        const auto found = folders_.find(id);
-        if (found == folders_.end())
-            break;
-        Folder& folder = found.value();
-        if (!folder.path.isNull()) {
-            known = folder.path;
+    for (qsizetype at = first; at >= 0;) {
+        if (!paths_[at].isNull()) {
+            known = paths_[at];
             break;
         }
-        chain.push_back(&folder);
-        if (folder.parent == 0)
+        if (onChain_[at])
             break;
-        id = folder.parent;
+        onChain_[at] = true;
+        chain.push_back(at);
+        if (table_->folders[at].parent == 0)
+            break;
+        at = table_->indexOf(table_->folders[at].parent);
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        known += (*it)->name + kSeparator;
-        (*it)->path = known;
+        const Table::Folder& folder = table_->folders[*it];
+        known +=
+            QString::fromUtf8(table_->names.constData() + folder.nameStart, folder.nameLength) + kSeparator;
+        paths_[*it] = known;
+        onChain_[*it] = false;
     }
     return known;
 }

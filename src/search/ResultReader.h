@@ -1,10 +1,11 @@
 #pragma once
 // Reads result rows from a statement over a volume table (or a query with its fields): finds the
-// fields once by name, then turns each row into a ResultRow; attribute texts, which repeat, are
-// shared between rows.
+// fields once by name, then turns each row into a ResultRow. Attribute texts and type names,
+// which repeat, are looked up by their bytes and shared between rows.
 #include "search/ResultRow.h"
 
-#include <QHash>
+#include <string>
+#include <unordered_map>
 
 namespace mendor {
 
@@ -30,7 +31,9 @@ private:
     int created_;
     int modified_;
     int accessed_;
-    QHash<QString, QString> attribs_;
+    std::unordered_map<std::string, QString> attribs_;
+    std::unordered_map<std::string, QString> fileTypes_; ///< by the text after the name's last "."
+    QString noExtensionType_;
 };
 
 } // namespace mendor

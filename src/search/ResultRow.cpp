@@ -10,7 +10,58 @@ QString dateText(std::int64_t stored) {
     return stored == kNoDate ? QString() : FormatDate(stored);
 }
 
+// One byte at the end (QByteArray::append is an insert, slow for a result line's many pieces).
+void appendByte(QByteArray& out, char byte) {
+    out.resize(out.size() + 1);
+    out.data()[out.size() - 1] = byte;
+}
+
+// A text as UTF-8 with tabs and line breaks as blanks; plain ASCII is copied byte for byte.
+void appendField(QByteArray& out, const QString& text) {
+    const auto single = [](char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' ? u' ' : c; };
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            QString copy = text;
+            for (QChar& d : copy)
+                d = QChar(single(d.unicode()));
+            out.truncate(start);
+            out.append(copy.toUtf8());
+            return;
+        }
+        *bytes++ = char(single(c.unicode()));
+    }
+}
+
+void appendDate(QByteArray& out, std::int64_t stored) {
+    if (stored != kNoDate)
+        AppendDate(out, stored);
+}
+
 } // namespace
+
+void AppendResultLine(QByteArray& out, const ResultRow& row) {
+    appendField(out, row.name);
+    appendByte(out, '\t');
+    AppendSizeKB(out, row.size);
+    appendByte(out, '\t');
+    appendField(out, row.location);
+    appendByte(out, '\t');
+    appendField(out, row.volume);
+    appendByte(out, '\t');
+    appendField(out, row.type);
+    for (const std::int64_t date : {row.created, row.modified, row.accessed}) {
+        appendByte(out, '\t');
+        appendDate(out, date);
+    }
+    appendByte(out, '\t');
+    appendField(out, row.attrib);
+    appendByte(out, '\t');
+    appendField(out, row.description);
+    appendByte(out, '\n');
+}
 
 QString ResultText(const ResultRow& row, int column) {
     switch (column) {

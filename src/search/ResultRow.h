@@ -3,6 +3,7 @@
 // shows of it and where it is catalogued.
 #include <cstdint>
 #include <limits>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,10 @@ inline constexpr int kResultColumnCount = 10;
 
 /// The text a column shows.
 QString ResultText(const ResultRow& row, int column);
+
+/// The ten texts as one line of UTF-8 ending in a line break, separated by tabs; a tab or line
+/// break inside a text becomes a blank.
+void AppendResultLine(QByteArray& out, const ResultRow& row);
 
 /// The type column: "(folder)" for a folder, "ZIP file" for a folder whose name ends in ".zip"
 /// (an archive catalogued as a folder), else the file type name of the name.

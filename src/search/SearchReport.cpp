@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <QList>
+#include <QSaveFile>
 #include <utility>
 
 namespace mendor {
@@ -91,6 +92,14 @@ QByteArray RtfFileBytes(const QByteArray& reportUtf8) {
         i = end;
     }
     return bytes;
+}
+
+QString WriteReportFile(const QString& path, const QByteArray& reportUtf8) {
+    const QByteArray bytes = RtfFileBytes(reportUtf8);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return file.errorString();
+    return QString();
 }
 
 } // namespace mendor

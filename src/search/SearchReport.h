@@ -38,4 +38,8 @@ private:
 /// escape followed by a "?" for readers without Unicode.
 QByteArray RtfFileBytes(const QByteArray& reportUtf8);
 
+/// Writes the report as an .rtf file: complete or not at all (a temporary file, flushed to the
+/// disk, then renamed over path). Returns an empty text, or why it could not be written.
+QString WriteReportFile(const QString& path, const QByteArray& reportUtf8);
+
 } // namespace mendor

@@ -1,17 +1,18 @@
 #include "search/SearchRun.h"
 
-#include "search/FolderPaths.h"
-#include "search/ResultReader.h"
+#include "search/ScanPipeline.h"
 #include "search/SearchReport.h"
 #include "search/SqliteConditionWriter.h"
 #include "shell/Flags.h"
 #include "shell/TextFormats.h"
 #include "store/Database.h"
-#include "store/JetFunctions.h"
+#include "store/JetPattern.h"
 #include "store/Schema.h"
 
+#include <algorithm>
+#include <limits>
 #include <map>
-#include <memory>
+#include <string>
 
 namespace mendor {
 
@@ -35,54 +36,75 @@ QString finalStatus(const SearchOutcome& outcome) {
     return QString();
 }
 
-// The database of the volume being searched stays open while the next volumes are in it, and
-// the folders of each volume are read once for the whole search.
-class SearchSession {
+// IDs per range: a table of a million rows is read as some thirty ranges.
+constexpr std::int64_t kRangeIds = 32768;
+
+struct IndexEntry {
+    QString tableName;
+    std::int64_t rows = 0; ///< folders and files as counted in the index row
+};
+
+// One table that the search reads, with its ranges in the pipeline.
+struct TablePlan {
+    const SearchTarget* target = nullptr;
+    bool folders = false;
+    std::size_t firstRange = 0;
+    std::size_t endRange = 0;
+};
+
+// The index rows of each database, read once: folded name to table name and size.
+class VolumeIndex {
 public:
-    explicit SearchSession(QString dataPath) : dataPath_(std::move(dataPath)) {}
+    explicit VolumeIndex(ScanSession& session) : session_(session) {}
 
-    /// Raises SqlError when the file cannot be opened.
-    const Database& database(const QString& databaseFile) {
-        if (!database_ || databaseFile_ != databaseFile) {
-            database_.reset();
-            database_ = std::make_unique<Database>(
-                Database::openReadOnly(dataPath_ + QLatin1Char('/') + databaseFile));
-            databaseFile_ = databaseFile;
-        }
-        return *database_;
-    }
-
-    FolderMap& folders(const QString& databaseFile, const QString& tableName) {
-        const QString key = databaseFile + QLatin1Char('/') + tableName;
-        auto found = folderMaps_.find(key);
-        if (found == folderMaps_.end()) {
-            FolderMap map;
+    std::optional<IndexEntry> find(const QString& databaseFile, const QString& volumeName) {
+        auto database = entries_.find(databaseFile);
+        if (database == entries_.end()) {
+            std::map<std::string, IndexEntry> volumes;
             try {
-                map = FolderMap::load(database(databaseFile), DirsTable(tableName));
+                Statement rows =
+                    session_.database(databaseFile)
+                        .prepare(QStringLiteral("SELECT \"name\", \"tablename\", \"dirs\", \"files\" "
+                                                "FROM \"index\" ORDER BY rowid"));
+                while (rows.step()) {
+                    const QByteArrayView name = rows.columnUtf8(0);
+                    // The first of two rows with the same name is the one a lookup finds.
+                    volumes.emplace(FoldCaseUtf8(name.data(), std::size_t(name.size())),
+                                    IndexEntry{rows.columnText(1), rows.columnInt(2) + rows.columnInt(3)});
+                }
             } catch (const SqlError&) {
-                // Without its folders a volume's rows show no location.
+                // A database that cannot be read contributes no volumes.
             }
-            found = folderMaps_.emplace(key, std::move(map)).first;
+            database = entries_.emplace(databaseFile, std::move(volumes)).first;
         }
+        const QByteArray name = volumeName.toUtf8();
+        const auto found = database->second.find(FoldCaseUtf8(name.constData(), std::size_t(name.size())));
+        if (found == database->second.end())
+            return std::nullopt;
         return found->second;
     }
 
 private:
-    QString dataPath_;
-    std::unique_ptr<Database> database_;
-    QString databaseFile_;
-    std::map<QString, FolderMap> folderMaps_;
+    ScanSession& session_;
+    std::map<QString, std::map<std::string, IndexEntry>> entries_;
 };
 
-// The volume's table name from its index row; nothing when the volume is not there.
-std::optional<QString> tableNameOf(const Database& db, const QString& volumeName) {
-    Statement lookup =
-        db.prepare(QStringLiteral("SELECT \"tablename\" FROM \"index\" WHERE %1(\"name\") = %1(?1)")
-                       .arg(QLatin1String(kJetFoldFunction)));
-    lookup.bind(1, volumeName);
-    if (!lookup.step())
-        return std::nullopt;
-    return lookup.columnText(0);
+// The ranges of one table: the IDs of a volume run from 1 to about its number of rows; the last
+// range takes every ID beyond, so that nothing is missed whatever the index row says.
+void addRanges(std::vector<ScanRange>& ranges, const SearchTarget& target, const IndexEntry& entry,
+               bool folders) {
+    const std::int64_t count = std::clamp<std::int64_t>(entry.rows / kRangeIds + 1, 1, 1 << 20);
+    for (std::int64_t k = 0; k < count; ++k) {
+        ScanRange range{target.databaseFile,
+                        entry.tableName,
+                        target.volumeName,
+                        folders,
+                        k == 0 ? std::numeric_limits<std::int64_t>::min() : k * kRangeIds,
+                        std::nullopt};
+        if (k + 1 < count)
+            range.endId = (k + 1) * kRangeIds;
+        ranges.push_back(std::move(range));
+    }
 }
 
 } // namespace
@@ -95,76 +117,73 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
     // The root row of a volume (parent 0) is never listed.
     const std::optional<QString> where =
         TranslateCondition(request.condition + QStringLiteral(" and parent > 0"));
-    SearchSession session(request.dataPath);
 
-    struct Pass {
-        bool wanted;
-        bool folders;
-    };
-    const Pass passes[] = {{request.searchFolders, true}, {request.searchFiles, false}};
-    for (const Pass& pass : passes) {
-        if (!pass.wanted)
+    // Pass 1 the folders tables, pass 2 the files tables; the volumes in the chooser's order.
+    SharedFolderTables folderTables;
+    ScanSession session(request.dataPath, folderTables);
+    VolumeIndex index(session);
+    std::vector<TablePlan> tables;
+    std::vector<ScanRange> ranges;
+    for (const bool folders : {true, false}) {
+        if (!(folders ? request.searchFolders : request.searchFiles))
             continue;
         for (const SearchTarget& target : request.targets) {
-            observer.status(QStringLiteral("  Searching %1%2  ")
-                                .arg(pass.folders ? QStringLiteral("Folders: ") : QStringLiteral("Files: "),
-                                     target.volumeName));
-            if (!where)
+            TablePlan table{&target, folders, ranges.size(), ranges.size()};
+            if (where) {
+                if (const std::optional<IndexEntry> entry =
+                        index.find(target.databaseFile, target.volumeName))
+                    addRanges(ranges, target, *entry, folders);
+            }
+            table.endRange = ranges.size();
+            tables.push_back(table);
+        }
+    }
+    ScanPipeline pipeline(request.dataPath, where.value_or(QString()), std::move(ranges), session,
+                          folderTables);
+
+    for (const TablePlan& table : tables) {
+        observer.status(QStringLiteral("  Searching %1%2  ")
+                            .arg(table.folders ? QStringLiteral("Folders: ") : QStringLiteral("Files: "),
+                                 table.target->volumeName));
+        QList<ResultRow> batch;
+        std::int64_t inTable = 0;
+        bool tableEnded = false;
+        for (std::size_t r = table.firstRange; r < table.endRange; ++r) {
+            ScannedRange scanned = pipeline.take(r);
+            if (tableEnded)
                 continue;
-            QList<ResultRow> batch;
-            try {
-                const Database& db = session.database(target.databaseFile);
-                const std::optional<QString> tableName = tableNameOf(db, target.volumeName);
-                if (!tableName)
-                    continue;
-                const QString table = pass.folders ? DirsTable(*tableName) : FilesTable(*tableName);
-                Statement rows = db.prepare(
-                    QStringLiteral("SELECT \"ID\", \"parent\", \"name\", \"size\", \"description\", "
-                                   "\"attrib\", \"createdate\", \"moddate\", \"lastdate\" FROM %1 "
-                                   "WHERE %2 ORDER BY \"ID\" ASC")
-                        .arg(quoteIdentifier(table), *where));
-                if (!rows.step())
-                    continue;
+            if (inTable == 0 && !scanned.rows.isEmpty()) {
                 if (isAbortRequested()) {
                     outcome.end = SearchEnd::AbortedBeforeReading;
                     break;
                 }
                 observer.pause();
-                ResultReader reader(rows);
-                FolderMap& folders = session.folders(target.databaseFile, *tableName);
-                std::int64_t inTable = 0;
-                do {
-                    ResultRow row = reader.read(rows, pass.folders);
-                    row.location = folders.path(reader.parent(rows));
-                    row.volume = target.volumeName;
-                    row.databaseFile = target.databaseFile;
-                    row.tableName = *tableName;
-                    if (request.writeReport)
-                        report.addEntry(row.folder, row.name, FormatSizeKB(row.size), row.volume,
-                                        row.location);
-                    ++(pass.folders ? outcome.folders : outcome.files);
-                    batch.append(std::move(row));
-                    if (++inTable % kRowsBetweenChecks == 0) {
-                        observer.rowsFound(batch);
-                        batch.clear();
-                        observer.status(QStringLiteral(" Found %1 folders, and %2 files ")
-                                            .arg(outcome.folders)
-                                            .arg(outcome.files));
-                        observer.pause();
-                        if (isAbortRequested()) {
-                            outcome.end = SearchEnd::AbortedWhileReading;
-                            break;
-                        }
-                    }
-                } while (rows.step());
-            } catch (const SqlError&) {
-                // This volume contributes what was read before the error.
             }
-            if (!batch.isEmpty())
-                observer.rowsFound(batch);
+            for (ResultRow& row : scanned.rows) {
+                if (request.writeReport)
+                    report.addEntry(row.folder, row.name, FormatSizeKB(row.size), row.volume, row.location);
+                ++(table.folders ? outcome.folders : outcome.files);
+                batch.append(std::move(row));
+                if (++inTable % kRowsBetweenChecks == 0) {
+                    observer.rowsFound(batch);
+                    batch.clear();
+                    observer.status(QStringLiteral(" Found %1 folders, and %2 files ")
+                                        .arg(outcome.folders)
+                                        .arg(outcome.files));
+                    observer.pause();
+                    if (isAbortRequested()) {
+                        outcome.end = SearchEnd::AbortedWhileReading;
+                        break;
+                    }
+                }
+            }
+            // An error ends the table with what was read before it.
+            tableEnded = scanned.failed || outcome.end != SearchEnd::Completed;
             if (outcome.end != SearchEnd::Completed)
                 break;
         }
+        if (!batch.isEmpty())
+            observer.rowsFound(batch);
         if (outcome.end != SearchEnd::Completed)
             break;
     }

@@ -15,6 +15,11 @@ namespace {
 constexpr int kBusyTimeoutMs = 3000;
 // Opening retries when the file was replaced under it; a file replaced this often is refused.
 constexpr int kOpenAttempts = 3;
+// How much of a database file searches read through memory mapping.
+constexpr qint64 kMappedReadBytes = qint64(1) << 30;
+// Memory for the duplicate search's sorts (kilobytes), and the engine's helper threads for them.
+constexpr int kSortCacheKilobytes = 128 * 1024;
+constexpr int kSortThreads = 2;
 
 std::string errorText(sqlite3* db, const char* what) {
     return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -152,6 +157,13 @@ QString Statement::columnText(int column) const {
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
 }
 
+QByteArrayView Statement::columnUtf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_column_bytes(stmt_, column));
+}
+
 // ---- Database -------------------------------------------------------------------------------
 
 Database Database::openWith(const QString& path, int flags) {
@@ -199,7 +211,7 @@ Database Database::openWith(const QString& path, int flags) {
 }
 
 Database Database::open(const QString& path) {
-    return openWith(path, SQLITE_OPEN_READWRITE);
+    return openWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
 }
 
 Database Database::openReadOnly(const QString& path) {
@@ -207,7 +219,7 @@ Database Database::openReadOnly(const QString& path) {
     // connection that may write; until then a read-only connection cannot read the file at all.
     if (QFileInfo::exists(path + QStringLiteral("-journal")) && QFileInfo(path).isWritable())
         return open(path);
-    return openWith(path, SQLITE_OPEN_READONLY);
+    return openWith(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
 }
 
 Database::~Database() {
@@ -243,6 +255,16 @@ void Database::exec(const QString& sql) {
         sqlite3_free(error);
         throw SqlError(message + " in: " + sql.toStdString(), rc);
     }
+}
+
+void Database::preferMappedReads() noexcept {
+    execIgnoringErrors(QStringLiteral("PRAGMA mmap_size = %1").arg(kMappedReadBytes));
+}
+
+void Database::preferLargeSorts() noexcept {
+    execIgnoringErrors(QStringLiteral("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -%1; PRAGMA threads = %2")
+                           .arg(kSortCacheKilobytes)
+                           .arg(kSortThreads));
 }
 
 bool Database::execIgnoringErrors(const QString& sql) noexcept {

@@ -1,14 +1,43 @@
 #include "store/JetPattern.h"
 
+#include <array>
 #include <QChar>
 #include <QList>
-#include <string_view>
 
 namespace mendor {
 
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+
+constexpr std::array<char, 256> kFoldedBytes = [] {
+    std::array<char, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[std::size_t(i)] = char(i >= 'A' && i <= 'Z' ? i - 'A' + 'a' : i);
+    return table;
+}();
+
+char foldAscii(char c) {
+    return kFoldedBytes[static_cast<unsigned char>(c)];
+}
+
+// Whether text holds literal (folded, ASCII) anywhere, comparing ASCII letters without case.
+bool containsFolded(const char* text, std::size_t length, const std::string& literal) {
+    const std::size_t size = literal.size();
+    if (size > length)
+        return false;
+    const char first = literal[0];
+    for (std::size_t i = 0; i + size <= length; ++i) {
+        if (foldAscii(text[i]) != first)
+            continue;
+        std::size_t k = 1;
+        while (k < size && foldAscii(text[i + k]) == literal[k])
+            ++k;
+        if (k == size)
+            return true;
+    }
+    return false;
+}
 
 bool isAscii(const char* text, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
@@ -23,10 +52,6 @@ JetPattern::Element makeElement(JetPattern::Element::Kind kind, char32_t literal
     element.kind = kind;
     element.literal = literal;
     return element;
-}
-
-char foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
 // One code point from UTF-8 at text[i], advancing i; malformed input gives U+FFFD.
@@ -163,8 +188,11 @@ std::optional<JetPattern> JetPattern::compile(const QString& pattern) {
             }
             infix += char(e.literal);
         }
-        if (!infix.empty())
+        if (!infix.empty()) {
+            // The Kelvin sign folds to k, the long s to s: with these the text must be decoded.
+            compiled.infixNeedsUnicode_ = infix.find_first_of("ks") != std::string::npos;
             compiled.asciiInfix_ = std::move(infix);
+        }
     }
     return compiled;
 }
@@ -225,20 +253,22 @@ bool JetPattern::matchElements(const Char* text, std::size_t length) const {
 bool JetPattern::matchesUtf8(const char* text, std::size_t length) const {
     if (matchesEverything_)
         return true;
-    thread_local std::string asciiBuffer;
-    thread_local std::u32string wideBuffer;
+    // A byte of a longer UTF-8 sequence is never an ASCII letter, so unless the literal holds a
+    // letter that some other character folds to, the raw bytes can be searched as they are.
+    if (asciiInfix_ && (!infixNeedsUnicode_ || isAscii(text, length)))
+        return containsFolded(text, length, *asciiInfix_);
     if (isAscii(text, length)) {
-        asciiBuffer.resize(length);
-        for (std::size_t i = 0; i < length; ++i)
-            asciiBuffer[i] = foldAscii(text[i]);
-        if (asciiInfix_)
-            return std::string_view(asciiBuffer).find(*asciiInfix_) != std::string_view::npos;
-        return matchElements(reinterpret_cast<const unsigned char*>(asciiBuffer.data()), length);
+        thread_local std::string folded;
+        folded.assign(text, length);
+        for (char& c : folded)
+            c = foldAscii(c);
+        return matchElements(reinterpret_cast<const unsigned char*>(folded.data()), length);
     }
-    wideBuffer.clear();
+    thread_local std::u32string wide;
+    wide.clear();
     for (std::size_t i = 0; i < length;)
-        wideBuffer += FoldCase(decodeUtf8(text, length, i));
-    return matchElements(wideBuffer.data(), wideBuffer.size());
+        wide += FoldCase(decodeUtf8(text, length, i));
+    return matchElements(wide.data(), wide.size());
 }
 
 bool JetPattern::matches(const QString& text) const {

@@ -53,6 +53,7 @@ private:
     bool matchesEverything_ = false;
     /// "*literal*" with an ASCII literal: a substring search on ASCII texts.
     std::optional<std::string> asciiInfix_;
+    bool infixNeedsUnicode_ = false;
 };
 
 } // namespace mendor

@@ -8,6 +8,7 @@
 #include "store/Database.h"
 #include "support/CatalogFixture.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -185,6 +186,26 @@ TEST_F(SearchRunTest, AnAbortStopsWithinTwentySixRowsAndKeepsWhatWasFound) {
     outcome = RunSearch(search, early);
     EXPECT_TRUE(early.found.isEmpty());
     EXPECT_EQ(outcome.status, "ABORTED, but found 0 folders, and 0 files");
+}
+
+TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
+    FixtureVolume big(QStringLiteral("b16"), QStringLiteral("Big"));
+    const auto folder = big.addFolder(1, QStringLiteral("all"));
+    for (int i = 0; i < 70000; ++i)
+        big.addFile(folder, QStringLiteral("n%1").arg(i));
+    data_.addDatabase(QStringLiteral("Big"), {big});
+    SearchRequest search = request(QStringLiteral("name like \"*7*\""), QStringLiteral("Big"));
+    search.searchFolders = false;
+    RecordingObserver observer;
+    const SearchOutcome outcome = RunSearch(search, observer);
+    std::int64_t expected = 0;
+    for (int i = 0; i < 70000; ++i)
+        expected += QString::number(i).contains('7') ? 1 : 0;
+    ASSERT_EQ(observer.all.size(), expected);
+    EXPECT_TRUE(std::is_sorted(observer.all.begin(), observer.all.end(),
+                               [](const ResultRow& a, const ResultRow& b) { return a.id < b.id; }));
+    EXPECT_EQ(observer.all.back().location, "E:\\all\\");
+    EXPECT_EQ(outcome.files, expected);
 }
 
 TEST_F(SearchRunTest, FolderPathsFromTheMapMatchTheQueryPerLevel) {
