@@ -7,42 +7,27 @@
 #include "search/SearchCriteria.h"
 #include "search/SearchReport.h"
 #include "search/SearchRun.h"
-#include "shell/Flags.h"
 #include "shell/Options.h"
 
-#include <csignal>
 #include <cstdio>
 #include <map>
+#include <QCommandLineParser>
 
 namespace mendor::cli {
 namespace {
 
 constexpr std::size_t kOutputBuffer = 1 << 16;
 
-extern "C" void RequestSearchAbort(int) {
-    gAbort.store(kFlagSet);
-}
-
-/// Ctrl-C aborts the search at its next check, like the Abort button; a second one ends the
-/// program at once (a search changes no data, the duplicate queries are replaced in one step).
-void CatchInterrupt() {
-    struct sigaction action {};
-    action.sa_handler = RequestSearchAbort;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
-
 struct SearchOptions {
     SearchCriteria criteria;
     QString scope = QStringLiteral("ALL");
-    std::optional<QString> reportPath;
     bool bySize = false;
     bool yes = false;
 };
 
-// Reads the options; false on anything it does not know or a value that is missing or wrong.
-bool parseOptions(const QStringList& arguments, bool duplicates, SearchOptions& options) {
+// The options of both commands. --between and --size take two values: the option's own and the
+// next word that is not an option, in the order the options were given.
+std::optional<SearchOptions> readOptions(const QCommandLineParser& parsed, const QString& command) {
     static const std::map<QString, DateField> dateFields = {
         {QStringLiteral("created"), DateField::Created},
         {QStringLiteral("modified"), DateField::Modified},
@@ -50,73 +35,59 @@ bool parseOptions(const QStringList& arguments, bool duplicates, SearchOptions& 
     static const std::map<QString, QString> sizeComparisons = {{QStringLiteral("larger"), kSizeLarger},
                                                                {QStringLiteral("smaller"), kSizeSmaller},
                                                                {QStringLiteral("equal"), kSizeEqual}};
+    SearchOptions options;
     SearchCriteria& criteria = options.criteria;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& option = arguments[i];
-        const auto value = [&](int ahead = 1) -> std::optional<QString> {
-            if (i + ahead >= arguments.size())
-                return std::nullopt;
-            return arguments[i + ahead];
-        };
-        const auto takeOne = [&](QString& target) {
-            const std::optional<QString> given = value();
-            if (given) {
-                target = *given;
-                ++i;
-            }
-            return given.has_value();
-        };
-        bool ok = true;
-        if (option == QLatin1String("--name")) {
-            ok = takeOne(criteria.name);
-        } else if (option == QLatin1String("--between")) {
-            ok = value(2).has_value();
-            if (ok) {
-                criteria.firstDate = *value(1);
-                criteria.lastDate = *value(2);
-                i += 2;
-            }
-        } else if (option == QLatin1String("--date")) {
-            QString field;
-            ok = takeOne(field) && dateFields.count(field) > 0;
-            if (ok)
-                criteria.dateField = dateFields.at(field);
-        } else if (option == QLatin1String("--description")) {
-            ok = takeOne(criteria.description);
-        } else if (option == QLatin1String("--size")) {
-            ok = value(2).has_value() && sizeComparisons.count(*value(1)) > 0;
-            if (ok) {
-                criteria.sizeComparison = sizeComparisons.at(*value(1));
-                criteria.sizeKilobytes = *value(2);
-                i += 2;
-            }
-        } else if (option == QLatin1String("--no-folders")) {
-            criteria.searchFolders = false;
-        } else if (option == QLatin1String("--no-files")) {
-            criteria.searchFiles = false;
-        } else if (option == QLatin1String("--in")) {
-            ok = takeOne(options.scope);
-        } else if (option == QLatin1String("--report") && !duplicates) {
-            QString path;
-            ok = takeOne(path);
-            options.reportPath = path;
-        } else if (option == QLatin1String("--by-size") && duplicates) {
-            options.bySize = true;
-        } else if (option == QLatin1String("--yes") && duplicates) {
-            options.yes = true;
-        } else {
-            ok = false;
+    QStringList secondValues = parsed.positionalArguments();
+    for (const QString& name : parsed.optionNames()) {
+        if (name != QLatin1String("between") && name != QLatin1String("size"))
+            continue;
+        if (secondValues.isEmpty()) {
+            usageError(command, QStringLiteral("The option --%1 takes two values.").arg(name));
+            return std::nullopt;
         }
-        if (!ok)
-            return false;
+        const QString second = secondValues.takeFirst();
+        if (name == QLatin1String("between")) {
+            criteria.firstDate = parsed.value(name);
+            criteria.lastDate = second;
+        } else if (sizeComparisons.count(parsed.value(name)) > 0) {
+            criteria.sizeComparison = sizeComparisons.at(parsed.value(name));
+            criteria.sizeKilobytes = second;
+        } else {
+            usageError(command, QStringLiteral("--size takes larger, smaller or equal."));
+            return std::nullopt;
+        }
     }
-    return true;
+    if (!secondValues.isEmpty()) {
+        usageError(command, QStringLiteral("'%1' belongs to no option.").arg(secondValues.first()));
+        return std::nullopt;
+    }
+    criteria.name = parsed.value(QStringLiteral("name"));
+    criteria.description = parsed.value(QStringLiteral("description"));
+    if (parsed.isSet(QStringLiteral("date"))) {
+        const auto field = dateFields.find(parsed.value(QStringLiteral("date")));
+        if (field == dateFields.end()) {
+            usageError(command, QStringLiteral("--date takes created, modified or accessed."));
+            return std::nullopt;
+        }
+        criteria.dateField = field->second;
+    }
+    criteria.searchFolders = !parsed.isSet(QStringLiteral("no-folders"));
+    criteria.searchFiles = !parsed.isSet(QStringLiteral("no-files"));
+    if (parsed.isSet(QStringLiteral("in")))
+        options.scope = parsed.value(QStringLiteral("in"));
+    // Options that only dupes has; isSet would warn about them for search.
+    options.bySize = parsed.optionNames().contains(QStringLiteral("by-size"));
+    options.yes = parsed.optionNames().contains(QStringLiteral("yes"));
+    return options;
 }
 
 // Result lines, written in large blocks: a million rows take a few seconds, not minutes.
 class ResultPrinter : public SearchObserver {
 public:
-    ResultPrinter() { buffer_.reserve(kOutputBuffer + 4096); }
+    ResultPrinter() {
+        out().flush();
+        buffer_.reserve(kOutputBuffer + 4096);
+    }
 
     void rowsFound(QList<ResultRow>& rows) override {
         for (const ResultRow& row : rows) {
@@ -147,103 +118,131 @@ private:
 };
 
 int exitCodeOf(const SearchOutcome& outcome) {
-    return outcome.end == SearchEnd::Completed ? 0 : 130;
+    return outcome.end == SearchEnd::Completed ? kExitDone : kExitAborted;
 }
 
-// The condition, or the message and exit code of criteria that give none.
-std::optional<QString> conditionOf(SearchCriteria& criteria, int& exitCode) {
+// The condition, or nothing after the messages of criteria that give none.
+std::optional<QString> conditionOf(SearchCriteria& criteria) {
     CliPrompter prompter;
     const std::optional<QString> condition = BuildSearchCondition(criteria, prompter);
-    exitCode = 0;
     if (!condition || condition->isEmpty()) {
         fail(kNoCriteriaMessage);
-        exitCode = 1;
         return std::nullopt;
     }
     return condition;
 }
 
-int RunSearchCommand(const QStringList& arguments) {
-    SearchOptions options;
-    if (!parseOptions(arguments, false, options))
-        return usageError("search");
-    int exitCode = 0;
-    const std::optional<QString> condition = conditionOf(options.criteria, exitCode);
+int RunSearchCommand(const QCommandLineParser& parsed) {
+    std::optional<SearchOptions> options = readOptions(parsed, QStringLiteral("search"));
+    if (!options)
+        return kExitUsage;
+    const std::optional<QString> condition = conditionOf(options->criteria);
     if (!condition)
-        return exitCode;
+        return kExitFailed;
     const QList<ChooserDatabase> chooser = ReadChooserDatabases(gDataPath);
-    const std::optional<SearchScope> scope = ScopeFromText(chooser, options.scope);
+    const std::optional<SearchScope> scope = ScopeFromText(chooser, options->scope);
     if (!scope)
-        return fail(QStringLiteral("There is no database or volume %1.").arg(options.scope));
+        return fail(QStringLiteral("There is no database or volume %1.").arg(options->scope));
 
     SearchRequest request;
     request.condition = *condition;
-    request.searchFolders = options.criteria.searchFolders;
-    request.searchFiles = options.criteria.searchFiles;
+    request.searchFolders = options->criteria.searchFolders;
+    request.searchFiles = options->criteria.searchFiles;
     request.targets = SearchTargets(chooser, *scope);
     request.dataPath = gDataPath;
-    request.writeReport = options.reportPath.has_value();
+    request.writeReport = parsed.isSet(QStringLiteral("report"));
 
     ResultPrinter printer;
-    CatchInterrupt();
     const SearchOutcome outcome = RunSearch(request, printer);
-    signal(SIGINT, SIG_DFL);
     printer.line(outcome.status);
-    if (options.reportPath && outcome.end == SearchEnd::Completed) {
-        const QString problem = WriteReportFile(*options.reportPath, outcome.report);
+    if (request.writeReport && outcome.end == SearchEnd::Completed) {
+        const QString path = parsed.value(QStringLiteral("report"));
+        const QString problem = WriteReportFile(path, outcome.report);
         if (!problem.isEmpty())
-            return fail(QStringLiteral("The report could not be written to %1: %2")
-                            .arg(*options.reportPath, problem));
+            return fail(QStringLiteral("The report could not be written to %1: %2").arg(path, problem));
     }
     return exitCodeOf(outcome);
 }
 
-int RunDupesCommand(const QStringList& arguments) {
-    SearchOptions options;
-    if (!parseOptions(arguments, true, options))
-        return usageError("dupes");
-    if (options.scope == QLatin1String("ALL")) {
-        err() << "Duplicates are found within one database: name it, or one of its volumes, with --in.\n";
-        return usageError("dupes");
-    }
-    int exitCode = 0;
-    const std::optional<QString> condition = conditionOf(options.criteria, exitCode);
+int RunDupesCommand(const QCommandLineParser& parsed) {
+    std::optional<SearchOptions> options = readOptions(parsed, QStringLiteral("dupes"));
+    if (!options)
+        return kExitUsage;
+    if (options->scope == QLatin1String("ALL"))
+        return usageError(QStringLiteral("dupes"),
+                          QStringLiteral("Duplicates are found within one database: name it, or one of its "
+                                         "volumes, with --in."));
+    const std::optional<QString> condition = conditionOf(options->criteria);
     if (!condition)
-        return exitCode;
-    const std::optional<SearchScope> scope = ScopeFromText(ReadChooserDatabases(gDataPath), options.scope);
+        return kExitFailed;
+    const std::optional<SearchScope> scope = ScopeFromText(ReadChooserDatabases(gDataPath), options->scope);
     if (!scope)
-        return fail(QStringLiteral("There is no database or volume %1.").arg(options.scope));
-    if (IsWholeCatalogueCondition(*condition) && !options.yes)
+        return fail(QStringLiteral("There is no database or volume %1.").arg(options->scope));
+    if (IsWholeCatalogueCondition(*condition) && !options->yes)
         return fail(kWholeCatalogueQuestion + QStringLiteral("\nNot answered; give --yes to continue."));
 
     DuplicateRequest request;
     request.condition = *condition;
-    request.searchFolders = options.criteria.searchFolders;
-    request.searchFiles = options.criteria.searchFiles;
-    request.bySize = options.bySize;
+    request.searchFolders = options->criteria.searchFolders;
+    request.searchFiles = options->criteria.searchFiles;
+    request.bySize = options->bySize;
     request.databaseFile = scope->databaseFile;
     request.volumeName = scope->volumeName;
     request.dataPath = gDataPath;
 
     ResultPrinter printer;
-    CatchInterrupt();
     const SearchOutcome outcome = RunDuplicateSearch(request, printer);
-    signal(SIGINT, SIG_DFL);
     printer.line(outcome.status);
     return exitCodeOf(outcome);
 }
 
-const CliCommandRegistrar searchRegistrar(
-    "search",
-    "[--name TEXT] [--between FIRST LAST] [--date created|modified|accessed] [--description TEXT] "
-    "[--size larger|smaller|equal KB] [--no-folders] [--no-files] [--in ALL|DB|DB/VOLUME] [--report FILE]",
-    RunSearchCommand);
+QList<CliOption> criteriaOptions() {
+    return {
+        {{"name"}, "TEXT", "part of the name: report, *.txt, a*b (Search for...)"},
+        {{"between"}, "FIRST LAST", "two dates, month first: 1/1/2001 2/1/2001"},
+        {{"date"}, "created|modified|accessed", "the date the range applies to (default modified)"},
+        {{"description"}, "TEXT", "text the description contains"},
+        {{"size"}, "larger|smaller|equal KB", "the size compared with KB kilobytes (the limit included)"},
+        {{"no-folders"}, {}, "leave the folders out"},
+        {{"no-files"}, {}, "leave the files out"},
+    };
+}
 
-const CliCommandRegistrar dupesRegistrar(
-    "dupes",
-    "--in DB|DB/VOLUME [--name TEXT] [--between FIRST LAST] [--date created|modified|accessed] "
-    "[--description TEXT] [--size larger|smaller|equal KB] [--no-folders] [--no-files] [--by-size] [--yes]",
-    RunDupesCommand);
+const QList<CliArgument> kSecondValues = {
+    {"LAST, KB", "the second values of --between and --size", true, true}};
+
+const CliCommandRegistrar searchRegistrar({
+    .name = "search",
+    .synopsis = "[--name TEXT] [--between FIRST LAST] [--date created|modified|accessed] [--description "
+                "TEXT] [--size larger|smaller|equal KB] [--no-folders] [--no-files] [--in ALL|DB|DB/VOLUME] "
+                "[--report FILE]",
+    .summary = "list the folders and files that meet the criteria, with their locations",
+    .options = criteriaOptions() +
+               QList<CliOption>{
+                   {{"in"}, "ALL|DB|DB/VOLUME", "all volumes (default), one database or one of its volumes"},
+                   {{"report"}, "FILE", "write the search report (rich text) to FILE"},
+               },
+    .arguments = kSecondValues,
+    .handler = RunSearchCommand,
+    .abortable = true,
+});
+
+const CliCommandRegistrar dupesRegistrar({
+    .name = "dupes",
+    .synopsis = "--in DB|DB/VOLUME [--name TEXT] [--between FIRST LAST] [--date created|modified|accessed] "
+                "[--description TEXT] [--size larger|smaller|equal KB] [--no-folders] [--no-files] "
+                "[--by-size] [--yes]",
+    .summary = "list the folders and files of one database whose name occurs more than once",
+    .options = criteriaOptions() +
+               QList<CliOption>{
+                   {{"in"}, "DB|DB/VOLUME", "the database, or one of its volumes"},
+                   {{"by-size"}, {}, "only duplicates with the same size too"},
+                   {{"yes"}, {}, "go ahead with a search of every name (* or *.*)"},
+               },
+    .arguments = kSecondValues,
+    .handler = RunDupesCommand,
+    .abortable = true,
+});
 
 } // namespace
 } // namespace mendor::cli

@@ -22,6 +22,12 @@ QString countsText(const SearchOutcome& outcome) {
     return QStringLiteral("Found %1 folder(s) and %2 file(s)").arg(outcome.folders).arg(outcome.files);
 }
 
+// The volume's t from the location field, which holds t & "_dirs".
+QString tableNameOfLocation(const QString& dirsTable) {
+    const QString suffix = DirsTable(QString());
+    return dirsTable.endsWith(suffix) ? dirsTable.chopped(suffix.size()) : dirsTable;
+}
+
 struct IndexVolume {
     QString name;
     QString tableName;
@@ -147,7 +153,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
                 row.location = folders->second.path(reader.parent(rows));
                 row.volume = rows.columnText(volumeColumn);
                 row.databaseFile = request.databaseFile;
-                row.tableName = VolumeTableNameOf(dirsTable);
+                row.tableName = tableNameOfLocation(dirsTable);
                 ++(pass.folders ? outcome.folders : outcome.files);
                 batch.append(std::move(row));
                 if (++inQuery % kRowsBetweenChecks == 0) {

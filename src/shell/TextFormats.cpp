@@ -120,8 +120,12 @@ void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
     // Lists and searches format millions of dates: the usual years are written digit by digit
     // (the calendar arithmetic of days since 1970), any other through QDateTime.
     constexpr std::int64_t kDay = 86400;
-    const std::int64_t days = storedSeconds / kDay - (storedSeconds % kDay < 0 ? 1 : 0);
-    const std::int64_t secondOfDay = storedSeconds - days * kDay;
+    std::int64_t days = storedSeconds / kDay;
+    std::int64_t secondOfDay = storedSeconds % kDay;
+    if (secondOfDay < 0) {
+        secondOfDay += kDay;
+        --days;
+    }
     const std::int64_t shifted = days + 719468;
     const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
     const std::int64_t dayOfEra = shifted - era * 146097;
