@@ -13,6 +13,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,8 @@ public:
     /// Text already in UTF-8, bound without converting it; a null QByteArray binds NULL.
     Statement& bindUtf8(int index, const QByteArray& utf8);
     Statement& bindNull(int index);
+    /// Bytes stored as they stand (a BLOB); a null QByteArray binds NULL.
+    Statement& bindBlob(int index, const QByteArray& bytes);
 
     /// Advances to the next row; false when there is none (the statement is done).
     bool step();
@@ -74,7 +77,8 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
-    QString columnText(int column) const; ///< NULL reads as a null QString
+    QString columnText(int column) const;    ///< NULL reads as a null QString
+    QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
     /// The text as the engine holds it (UTF-8), valid until the next step; empty for NULL.
     QByteArrayView columnUtf8(int column) const;
 
