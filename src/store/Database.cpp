@@ -150,6 +150,13 @@ QString Statement::columnText(int column) const {
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
 }
 
+QByteArrayView Statement::columnUtf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_column_bytes(stmt_, column));
+}
+
 // ---- Database -------------------------------------------------------------------------------
 
 Database Database::openWith(const QString& path, int flags) {

@@ -10,6 +10,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -71,6 +72,9 @@ public:
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
     QString columnText(int column) const; ///< NULL reads as a null QString
+    /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
+    /// next step, reset or column access of this statement.
+    QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.
     bool isNull(const QString& name) const { return isNull(requireColumn(name)); }

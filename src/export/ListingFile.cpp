@@ -1,0 +1,113 @@
+#include "export/ListingFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <unistd.h>
+
+namespace mendor {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Syncs the folder so that the rename itself survives a crash. Some file systems cannot sync a
+// folder; the listing is in place either way, so a failure here is not reported.
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+ListingFile::ListingFile(const QString& destination) : destination_(destination) {
+    const QFileInfo info(destination);
+    const QString stem = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.');
+    // The mode 0666 lets the umask decide the listing's permissions, as for any file the user
+    // creates; O_EXCL never touches a file that is already there.
+    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+        const QString suffix = QString::number(QRandomGenerator::global()->generate() & 0xffffffu, 36);
+        temporaryPath_ = QFile::encodeName(stem + suffix);
+        fd_ = ::open(temporaryPath_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
+            fail(QStringLiteral("cannot create a file in %1").arg(info.absolutePath()), errno);
+    }
+    if (fd_ < 0)
+        fail(QStringLiteral("cannot create a file in %1").arg(info.absolutePath()), EEXIST);
+    buffer_.reserve(kBlockSize + kBlockSize / 4);
+}
+
+ListingFile::~ListingFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporaryPath_.constData());
+    }
+}
+
+void ListingFile::append(QByteArrayView bytes) {
+    buffer_.append(bytes);
+}
+
+void ListingFile::writeBuffer() {
+    const char* data = buffer_.constData();
+    qsizetype left = buffer_.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd_, data, static_cast<size_t>(left));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(QStringLiteral("cannot write %1").arg(destination_), errno);
+        }
+        data += done;
+        left -= done;
+        written_ += done;
+    }
+    buffer_.clear();
+}
+
+void ListingFile::truncate(std::int64_t mark) {
+    if (mark >= written_) {
+        buffer_.truncate(static_cast<qsizetype>(mark - written_));
+        return;
+    }
+    if (::ftruncate(fd_, mark) != 0 || ::lseek(fd_, mark, SEEK_SET) != mark)
+        fail(QStringLiteral("cannot write %1").arg(destination_), errno);
+    buffer_.clear();
+    written_ = mark;
+}
+
+void ListingFile::commit() {
+    writeBuffer();
+    if (::fsync(fd_) != 0)
+        fail(QStringLiteral("cannot write %1").arg(destination_), errno);
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) {
+        const int error = errno;
+        ::unlink(temporaryPath_.constData());
+        fail(QStringLiteral("cannot write %1").arg(destination_), error);
+    }
+    const QByteArray target = QFile::encodeName(destination_);
+    if (::rename(temporaryPath_.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporaryPath_.constData());
+        fail(QStringLiteral("cannot replace %1").arg(destination_), error);
+    }
+    syncFolder(QFile::encodeName(QFileInfo(destination_).absolutePath()));
+}
+
+void ListingFile::fail(const QString& what, int error) const {
+    throw ListingWriteError(what + QStringLiteral(": ") + errorText(error));
+}
+
+} // namespace mendor
