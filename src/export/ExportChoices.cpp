@@ -5,6 +5,24 @@
 
 namespace mendor {
 
+namespace {
+
+// Appends row by row, so that a failure midway keeps what was read.
+void readVolumes(const Database& db, QList<ExportChoiceVolume>& volumes) {
+    Statement rows = db.prepare(QStringLiteral("SELECT \"name\", \"volumetype\" FROM \"index\" "
+                                               "ORDER BY \"name\" COLLATE NOCASE ASC"));
+    while (rows.step())
+        volumes.append({rows.columnText(0), int(rows.columnInt(1))});
+}
+
+} // namespace
+
+QList<ExportChoiceVolume> ReadExportVolumes(const QString& databasePath) {
+    QList<ExportChoiceVolume> volumes;
+    readVolumes(Database::openReadOnly(databasePath), volumes);
+    return volumes;
+}
+
 QList<ExportChoiceDatabase> ReadExportChoices(const QString& dataPath) {
     QList<ExportChoiceDatabase> result;
     for (const QString& fileName : DatabaseFileNames(dataPath)) {
@@ -12,10 +30,7 @@ QList<ExportChoiceDatabase> ReadExportChoices(const QString& dataPath) {
         try {
             const Database db = Database::openReadOnly(path);
             result.append(ExportChoiceDatabase{fileName.chopped(4), path, {}});
-            Statement volumes = db.prepare(QStringLiteral("SELECT \"name\", \"volumetype\" FROM \"index\" "
-                                                          "ORDER BY \"name\" COLLATE NOCASE ASC"));
-            while (volumes.step())
-                result.last().volumes.append({volumes.columnText(0), int(volumes.columnInt(1))});
+            readVolumes(db, result.last().volumes);
         } catch (const SqlError&) {
             // A file that does not open is left out; one whose index fails keeps what was read.
         }

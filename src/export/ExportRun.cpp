@@ -1,27 +1,9 @@
 #include "export/ExportRun.h"
 
 #include "export/ListingFile.h"
-#include "store/Database.h"
+#include "store/VolumeMaintenance.h"
 
 namespace mendor {
-
-namespace {
-
-// The table name of a volume by its display name, which is unique in its database without
-// regard to case; empty when the volume or the database cannot be found.
-QString tableNameOf(const ExportItem& item) {
-    try {
-        const Database db = Database::openReadOnly(item.databasePath);
-        Statement row = db.prepare(
-            QStringLiteral("SELECT \"tablename\" FROM \"index\" WHERE \"name\" = ?1 COLLATE NOCASE"));
-        row.bind(1, item.volumeName);
-        return row.step() ? row.columnText(0) : QString();
-    } catch (const SqlError&) {
-        return {};
-    }
-}
-
-} // namespace
 
 QString ListingFileName(const QString& typed) {
     if (typed.right(4).compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0)
@@ -35,7 +17,8 @@ ExportResult RunExport(const QString& path, const ExportSettings& settings, cons
     try {
         ListingFile listing(path);
         for (int index = 0; index < items.size(); ++index) {
-            const QString tableName = tableNameOf(items[index]);
+            const QString tableName =
+                VolumeTableByName(items[index].databasePath, items[index].volumeName).value_or(QString());
             const std::int64_t start = listing.size();
             const bool complete = tableName.isEmpty() ||
                                   ExportVolume(listing, settings, items[index].databasePath, tableName, view);

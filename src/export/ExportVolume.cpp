@@ -1,6 +1,7 @@
 #include "export/ExportVolume.h"
 
 #include "export/ListingText.h"
+#include "export/VolumeRows.h"
 #include "shell/Flags.h"
 #include "shell/TextFormats.h"
 #include "store/Database.h"
@@ -20,119 +21,101 @@ namespace {
 // The depth that stands for no limit: deeper than any volume gets.
 constexpr int kNoLimitDepth = 32000;
 
-constexpr QByteArrayView kLineEnd("\r\n");
-
-// The columns of a folders or files row, in this order.
-enum Column { Id, Name, Size, Description, Attrib, Created, Modified, Accessed, Depth };
-const QString kRowColumns = QStringLiteral("\"ID\", \"name\", \"size\", \"description\", \"attrib\", "
-                                           "\"createdate\", \"moddate\", \"lastdate\", \"depth\"");
+constexpr std::string_view kLineEnd("\r\n");
+constexpr std::string_view
+    kHeading("FILE/FOLDER NAME\tSIZE\tTYPE\tCREATED\tMODIFIED\tACCESSED\tATTRIBUTES\tDESCRIPTION");
 
 struct StringHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    std::size_t operator()(std::string_view value) const { return std::hash<std::string_view>{}(value); }
 };
 
 class VolumeWriter {
 public:
     VolumeWriter(ListingFile& listing, const ExportSettings& settings, ProgressSink& progress)
-        : listing_(listing), settings_(settings), progress_(progress) {}
+        : listing_(listing), out_(listing.text()), settings_(settings), progress_(progress),
+          depth_(settings.depth >= kUnlimitedDepth ? kNoLimitDepth : std::max(settings.depth, 0)) {}
 
     bool write(const Database& db, const QString& tableName);
 
 private:
     void writeInformation(const Database& db, const QString& tableName);
-    void writeHeading();
-    void writeFolder(const Statement& row, bool isRoot);
-    void writeFile(const Statement& row);
-    void writeColumns(const Statement& row, QByteArrayView type);
-
-    void appendField(const Statement& row, Column column) { line_.append(row.columnUtf8(column)); }
-    void appendInt(const Statement& row, Column column) {
-        if (!row.isNull(column))
-            AppendNumber(line_, row.columnInt(column));
+    void writeFolder(const VolumeRowBlock& block, const VolumeRow& row, bool isRoot);
+    void writeFile(const VolumeRowBlock& block, const VolumeRow& row);
+    void writeColumns(const VolumeRowBlock& block, const VolumeRow& row, std::string_view type);
+    void appendTypeName(std::string_view name);
+    void appendIndent(const VolumeRow& row) {
+        if (row.depth > 0)
+            out_.push(std::size_t(std::min<std::int64_t>(row.depth, kNoLimitDepth)), '\t');
     }
-    void appendDate(const Statement& row, Column column) {
-        if (!row.isNull(column))
-            AppendListingDate(line_, row.columnInt(column));
+    void followPath(const VolumeRowBlock& block, const VolumeRow& row);
+    /// After each folder and its files: true when the export is to stop there.
+    bool folderWritten(std::int64_t done, int maximum);
+    void endLine() {
+        out_.append(kLineEnd);
+        listing_.flushIfFull();
     }
-    void appendIndent(const Statement& row) {
-        const std::int64_t depth = row.columnInt(Depth);
-        if (depth > 0)
-            line_.append(qsizetype(std::min<std::int64_t>(depth, kNoLimitDepth)), '\t');
-    }
-    void appendTypeName(QByteArrayView name);
-    void followPath(const Statement& row);
-    /// Writes the line built so far with its line end and starts a new one.
-    void endLine();
 
     ListingFile& listing_;
+    TextBuffer& out_;
     const ExportSettings& settings_;
     ProgressSink& progress_;
-    QByteArray line_;
+    const int depth_;
 
     // The full-paths format: the path of the last folder (the root's name and "\" to begin with),
     // where each folder's part starts in it, and the last folder's depth.
-    QByteArray path_;
-    std::vector<qsizetype> pathParts_;
+    std::string path_;
+    std::vector<std::size_t> pathParts_;
     std::int64_t lastDepth_ = 0;
 
-    std::unordered_map<std::string, QByteArray, StringHash, std::equal_to<>> typeNames_;
+    ListingDates dates_;
+    std::unordered_map<std::string, std::string, StringHash, std::equal_to<>> typeNames_;
 };
 
-void VolumeWriter::endLine() {
-    line_.append(kLineEnd);
-    listing_.append(line_);
-    listing_.flushIfFull();
-    line_.clear();
-}
-
 bool VolumeWriter::write(const Database& db, const QString& tableName) {
-    const int depth = settings_.depth >= kUnlimitedDepth ? kNoLimitDepth : std::max(settings_.depth, 0);
     if (settings_.volumeInfo) {
         writeInformation(db, tableName);
-        if (settings_.format == ExportFormat::Itemized)
-            writeHeading();
+        if (settings_.format == ExportFormat::Itemized) {
+            out_.append(kHeading);
+            endLine();
+        }
     }
 
     Statement count = db.prepare(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE \"depth\" <= ?1")
                                      .arg(quoteIdentifier(DirsTable(tableName))));
-    count.bind(1, depth);
+    count.bind(1, depth_);
     const std::int64_t folderCount = count.step() ? count.columnInt(0) : 0;
     const int maximum = int(std::min<std::int64_t>(folderCount, INT_MAX));
     progress_.setProgressMaximum(maximum);
 
-    Statement folders =
-        db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"depth\" <= ?1 ORDER BY \"ID\" ASC")
-                       .arg(kRowColumns, quoteIdentifier(DirsTable(tableName))));
-    folders.bind(1, depth);
-    Statement files = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE \"depth\" <= ?1 AND \"parent\" = ?2 "
-                                                "ORDER BY \"name\" COLLATE NOCASE ASC, \"ID\" ASC")
-                                     .arg(kRowColumns, quoteIdentifier(FilesTable(tableName))));
-    files.bind(1, depth);
-
-    std::int64_t done = 0;
-    while (folders.step()) {
-        const bool isRoot = done == 0;
-        // The full paths follow every folder, also when folder lines are left out.
-        if (isRoot)
-            path_ = folders.columnUtf8(Name).toByteArray() + '\\';
-        else if (settings_.format == ExportFormat::FullPaths)
-            followPath(folders);
-        if (settings_.folders)
-            writeFolder(folders, isRoot);
-        if (settings_.files) {
-            files.reset();
-            files.bind(2, folders.columnInt(Id));
-            while (files.step())
-                writeFile(files);
+    VolumeRowReader rows(db, tableName, depth_, settings_.files);
+    std::int64_t folders = 0;
+    while (const VolumeRowBlock* block = rows.next()) {
+        for (const VolumeRow& row : block->rows) {
+            if (!row.folder) {
+                if (settings_.files)
+                    writeFile(*block, row);
+                continue;
+            }
+            if (folders > 0 && folderWritten(folders, maximum))
+                return false;
+            const bool isRoot = folders++ == 0;
+            // The full paths follow every folder, also when folder lines are left out.
+            if (isRoot)
+                path_.assign(block->name(row)).push_back('\\');
+            else if (settings_.format == ExportFormat::FullPaths)
+                followPath(*block, row);
+            if (settings_.folders)
+                writeFolder(*block, row, isRoot);
         }
-        ++done;
-        progress_.setProgressValue(int(std::min<std::int64_t>(done, maximum)));
-        progress_.pause(0);
-        if (isAbortRequested())
-            return false;
     }
-    return true;
+    return folders == 0 || !folderWritten(folders, maximum);
+}
+
+bool VolumeWriter::folderWritten(std::int64_t done, int maximum) {
+    progress_.setProgressValue(int(std::min<std::int64_t>(done, maximum)));
+    progress_.pause(0);
+    return isAbortRequested();
 }
 
 void VolumeWriter::writeInformation(const Database& db, const QString& tableName) {
@@ -142,82 +125,83 @@ void VolumeWriter::writeInformation(const Database& db, const QString& tableName
     row.bind(1, tableName);
     if (!row.step())
         return;
-    const auto grouped = [&row](int column) {
-        return row.isNull(column) ? QByteArray() : FormatCount(row.columnInt(column)).toUtf8();
+    const auto line = [this](std::string_view caption, std::string_view value, std::string_view unit = {}) {
+        out_.append(caption);
+        out_.append(value);
+        out_.append(unit);
+        endLine();
     };
-    endLine();
-    line_.append("Volume Name: ").append(row.columnUtf8(0));
-    endLine();
-    line_.append("Description: ").append(row.columnUtf8(1));
-    endLine();
-    line_.append("Cataloged on: ");
+    const auto text = [&row](int column) {
+        const QByteArrayView bytes = row.columnUtf8(column);
+        return std::string(bytes.data(), std::size_t(bytes.size()));
+    };
+    const auto grouped = [&row](int column) {
+        return row.isNull(column) ? std::string() : FormatCount(row.columnInt(column)).toStdString();
+    };
+    TextBuffer date;
     if (!row.isNull(2))
-        AppendLongDate(line_, row.columnInt(2));
+        AppendLongDate(date, row.columnInt(2));
+
     endLine();
-    line_.append("Capacity: ").append(grouped(3)).append(" bytes");
-    endLine();
-    line_.append("Used Space: ").append(grouped(4)).append(" bytes");
-    endLine();
-    line_.append("Free Space: ").append(grouped(5)).append(" bytes");
-    endLine();
-    line_.append("Number of Folders: ").append(grouped(6));
-    endLine();
-    line_.append("Number of Files: ").append(grouped(7));
-    endLine();
+    line("Volume Name: ", text(0));
+    line("Description: ", text(1));
+    line("Cataloged on: ", date.view());
+    line("Capacity: ", grouped(3), " bytes");
+    line("Used Space: ", grouped(4), " bytes");
+    line("Free Space: ", grouped(5), " bytes");
+    line("Number of Folders: ", grouped(6));
+    line("Number of Files: ", grouped(7));
     endLine();
 }
 
-void VolumeWriter::writeHeading() {
-    line_.append("FILE/FOLDER NAME\tSIZE\tTYPE\tCREATED\tMODIFIED\tACCESSED\tATTRIBUTES\tDESCRIPTION");
-    endLine();
-}
-
-void VolumeWriter::writeFolder(const Statement& row, bool isRoot) {
+void VolumeWriter::writeFolder(const VolumeRowBlock& block, const VolumeRow& row, bool isRoot) {
     switch (settings_.format) {
     case ExportFormat::Tree:
         if (settings_.files)
             endLine();
         appendIndent(row);
-        appendField(row, Name);
-        line_.append('\\');
+        out_.append(block.name(row));
+        out_.push('\\');
         endLine();
         if (settings_.files)
             endLine();
         break;
     case ExportFormat::List:
-        appendField(row, Name);
-        line_.append('\\');
+        out_.append(block.name(row));
+        out_.push('\\');
         endLine();
         break;
     case ExportFormat::FullPaths:
         if (!isRoot) {
-            line_.append(path_);
+            out_.append(path_);
             endLine();
         }
         break;
     case ExportFormat::Itemized:
-        if (!isRoot)
-            writeColumns(row, "(folder)");
+        if (!isRoot) {
+            writeColumns(block, row, "(folder)");
+            endLine();
+        }
         break;
     }
 }
 
-void VolumeWriter::writeFile(const Statement& row) {
+void VolumeWriter::writeFile(const VolumeRowBlock& block, const VolumeRow& row) {
     switch (settings_.format) {
     case ExportFormat::Tree:
         appendIndent(row);
-        appendField(row, Name);
+        out_.append(block.name(row));
         break;
     case ExportFormat::List:
-        appendField(row, Name);
+        out_.append(block.name(row));
         break;
     case ExportFormat::FullPaths:
-        line_.append(path_);
-        appendField(row, Name);
+        out_.append(path_);
+        out_.append(block.name(row));
         break;
     case ExportFormat::Itemized:
-        writeColumns(row, {});
-        return;
+        writeColumns(block, row, {});
+        break;
     }
     endLine();
 }
@@ -227,67 +211,65 @@ void VolumeWriter::writeFile(const Statement& row) {
 // known by its place, the first row, rather than by the ":" of its name, which the names of
 // other file systems may contain too; for the same reason the parts are kept by position
 // instead of being found again by their "\".
-void VolumeWriter::followPath(const Statement& row) {
-    const std::int64_t depth = row.columnInt(Depth);
-    if (depth <= lastDepth_) {
-        const std::int64_t drop = lastDepth_ - depth + 1;
+void VolumeWriter::followPath(const VolumeRowBlock& block, const VolumeRow& row) {
+    if (row.depth <= lastDepth_) {
+        const std::int64_t drop = lastDepth_ - row.depth + 1;
         if (drop <= std::int64_t(pathParts_.size())) {
-            path_.truncate(pathParts_[pathParts_.size() - std::size_t(drop)]);
+            path_.resize(pathParts_[pathParts_.size() - std::size_t(drop)]);
             pathParts_.resize(pathParts_.size() - std::size_t(drop));
         }
     }
     pathParts_.push_back(path_.size());
-    path_.append(row.columnUtf8(Name)).append('\\');
-    lastDepth_ = depth;
+    path_.append(block.name(row)).push_back('\\');
+    lastDepth_ = row.depth;
 }
 
-void VolumeWriter::writeColumns(const Statement& row, QByteArrayView type) {
-    const QByteArrayView name = row.columnUtf8(Name);
-    line_.append(name).append('\t');
-    appendInt(row, Size);
-    line_.append('\t');
-    if (type.isNull())
+void VolumeWriter::writeColumns(const VolumeRowBlock& block, const VolumeRow& row, std::string_view type) {
+    const std::string_view name = block.name(row);
+    out_.append(name);
+    out_.push('\t');
+    if (row.size)
+        AppendNumber(out_, *row.size);
+    out_.push('\t');
+    if (type.empty())
         appendTypeName(name);
     else
-        line_.append(type);
-    line_.append('\t');
-    appendDate(row, Created);
-    line_.append('\t');
-    appendDate(row, Modified);
-    line_.append('\t');
-    appendDate(row, Accessed);
-    line_.append('\t');
-    appendField(row, Attrib);
-    line_.append('\t');
-    appendField(row, Description);
-    endLine();
+        out_.append(type);
+    for (const std::optional<std::int64_t>& date : {row.created, row.modified, row.accessed}) {
+        out_.push('\t');
+        if (date)
+            dates_.append(out_, *date);
+    }
+    out_.push('\t');
+    out_.append(block.attrib(row));
+    out_.push('\t');
+    out_.append(block.description(row));
 }
 
 // File type names depend on the extension alone; a volume has few of them and many files.
-void VolumeWriter::appendTypeName(QByteArrayView name) {
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot < 0) {
-        line_.append("<unknown file>");
+void VolumeWriter::appendTypeName(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        out_.append("<unknown file>");
         return;
     }
-    const QByteArrayView extension = name.sliced(dot + 1);
-    const std::string_view key(extension.data(), std::size_t(extension.size()));
-    auto found = typeNames_.find(key);
+    const std::string_view extension = name.substr(dot + 1);
+    auto found = typeNames_.find(extension);
     if (found == typeNames_.end()) {
-        const QByteArray typeName =
-            FileTypeName(QStringLiteral("x.") + QString::fromUtf8(extension)).toUtf8();
-        found = typeNames_.emplace(std::string(key), typeName).first;
+        const QString typeName = FileTypeName(
+            QStringLiteral("x.") + QString::fromUtf8(extension.data(), qsizetype(extension.size())));
+        found = typeNames_.emplace(std::string(extension), typeName.toStdString()).first;
     }
-    line_.append(found->second);
+    out_.append(found->second);
 }
 
 } // namespace
 
 bool ExportVolume(ListingFile& listing, const ExportSettings& settings, const QString& databasePath,
                   const QString& tableName, ProgressSink& progress) {
-    VolumeWriter writer(listing, settings, progress);
     try {
         const Database db = Database::openReadOnly(databasePath);
+        VolumeWriter writer(listing, settings, progress);
         return writer.write(db, tableName);
     } catch (const SqlError&) {
         return !isAbortRequested();

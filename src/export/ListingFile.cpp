@@ -54,22 +54,18 @@ ListingFile::~ListingFile() {
     }
 }
 
-void ListingFile::append(QByteArrayView bytes) {
-    buffer_.append(bytes);
-}
-
 void ListingFile::writeBuffer() {
-    const char* data = buffer_.constData();
-    qsizetype left = buffer_.size();
+    const char* data = buffer_.view().data();
+    std::size_t left = buffer_.size();
     while (left > 0) {
-        const ssize_t done = ::write(fd_, data, static_cast<size_t>(left));
+        const ssize_t done = ::write(fd_, data, left);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
             fail(QStringLiteral("cannot write %1").arg(destination_), errno);
         }
         data += done;
-        left -= done;
+        left -= std::size_t(done);
         written_ += done;
     }
     buffer_.clear();
@@ -77,7 +73,7 @@ void ListingFile::writeBuffer() {
 
 void ListingFile::truncate(std::int64_t mark) {
     if (mark >= written_) {
-        buffer_.truncate(static_cast<qsizetype>(mark - written_));
+        buffer_.truncate(std::size_t(mark - written_));
         return;
     }
     if (::ftruncate(fd_, mark) != 0 || ::lseek(fd_, mark, SEEK_SET) != mark)

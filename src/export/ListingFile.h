@@ -4,11 +4,12 @@
 // destination, which an existing file of that name gives way to only then. A listing that is
 // destroyed without commit() removes its temporary file and leaves the destination as it was.
 //
-// Writes collect in a buffer that goes to the file in large blocks. Every write to the file is
+// The text collects in a buffer that goes to the file in large blocks. Every write to the file is
 // checked: a full disk or any other failure raises ListingWriteError.
+#include "export/ListingText.h"
+
 #include <cstdint>
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 #include <stdexcept>
 
@@ -31,16 +32,16 @@ public:
 
     const QString& destination() const { return destination_; }
 
-    void append(QByteArrayView bytes);
-    void append(char c) { buffer_.append(c); }
-    /// Writes the buffer out once it has grown large; formatters call it after each line or so.
+    /// The text not written yet, which formatters append to directly.
+    TextBuffer& text() { return buffer_; }
+    /// Writes the text out once it has grown large; formatters call it after each line or so.
     void flushIfFull() {
         if (buffer_.size() >= kBlockSize)
             writeBuffer();
     }
 
     /// Bytes appended so far: a point that truncate() can go back to.
-    std::int64_t size() const { return written_ + buffer_.size(); }
+    std::int64_t size() const { return written_ + std::int64_t(buffer_.size()); }
     /// Drops everything appended after the point mark (a size() taken earlier).
     void truncate(std::int64_t mark);
 
@@ -48,7 +49,7 @@ public:
     void commit();
 
 private:
-    static constexpr qsizetype kBlockSize = 1 << 20;
+    static constexpr std::size_t kBlockSize = 1 << 20;
 
     void writeBuffer();
     [[noreturn]] void fail(const QString& what, int error) const;
@@ -56,7 +57,7 @@ private:
     QString destination_;
     QByteArray temporaryPath_; ///< in the file system's encoding
     int fd_ = -1;
-    QByteArray buffer_;
+    TextBuffer buffer_;
     std::int64_t written_ = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,8 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
+    /// The column's number, or nothing for NULL.
+    std::optional<std::int64_t> columnIntOrNull(int column) const;
     QString columnText(int column) const; ///< NULL reads as a null QString
     /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
     /// next step, reset or column access of this statement.

@@ -161,6 +161,32 @@ TEST_F(ExportTest, FormatsAndTheirSwitches) {
     }
 }
 
+// Names in the database's order without regard to case (only A-Z folded, equal names by ID), in
+// a small folder sorted in memory and in one too large for that, which the database sorts.
+TEST_F(ExportTest, FilesByNameWithoutRegardToCase) {
+    FixtureVolume disk(QStringLiteral("55"), QStringLiteral("Names"));
+    const QStringList small = {"b",  "Z",  "aB", "ä", "longname_2",  "A",
+                               "_x", "B~", "ab", "a", "LONGNAME_10", "abc"};
+    const auto folder = disk.addFolder(1, QStringLiteral("small"));
+    for (const QString& name : small)
+        disk.addFile(folder, name);
+    const auto large = disk.addFolder(1, QStringLiteral("large"));
+    QStringList numbered;
+    for (int i = 0; i <= 8192; ++i)
+        numbered.append(QStringLiteral("%1%2").arg(i % 2 ? 'F' : 'f').arg(i, 5, 10, QLatin1Char('0')));
+    for (auto name = numbered.crbegin(); name != numbered.crend(); ++name)
+        disk.addFile(large, *name);
+    data_.addVolume(QStringLiteral("Main"), disk);
+
+    const ExportSettings settings{.format = ExportFormat::List, .volumeInfo = false};
+    ASSERT_EQ(run(settings, {QStringLiteral("Names")}).outcome, ExportOutcome::Completed);
+    const QStringList expected =
+        QStringList{"E:\\", "small\\", "_x",          "A",          "a", "aB", "ab",     "abc",
+                    "b",    "B~",      "LONGNAME_10", "longname_2", "Z", "ä",  "large\\"} +
+        numbered;
+    EXPECT_EQ(ReadBytes(out()), Lines(expected));
+}
+
 TEST_F(ExportTest, VolumesFollowEachOtherAndReplaceAnOldFile) {
     WriteBytes(out(), QByteArray(100000, 'x'));
     const ExportSettings settings{.format = ExportFormat::List, .files = false};
