@@ -29,7 +29,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     titleFont.setBold(true);
     title->setFont(titleFont);
 
-    auto* version = new QLabel(tr("Version %1").arg(QStringLiteral("3.0.0")), this);
+    auto* version = new QLabel(tr("Version %1").arg(QStringLiteral(MENDOR_VERSION)), this);
     auto* released = new QLabel(tr("Released December 2026"), this);
     auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(kSupportAddress), this);
     link->setTextFormat(Qt::RichText);

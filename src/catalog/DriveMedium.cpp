@@ -18,8 +18,8 @@ std::optional<std::uint32_t> DriveMedium::serialNumber() const {
     return VolumeSerialOf(drive_);
 }
 
-void DriveMedium::hideFile(const QString& localPath) const {
-    SetHiddenAttribute(localPath);
+void DriveMedium::hideFile(int fd) const {
+    SetHiddenAttribute(fd);
 }
 
 void DriveMedium::eject() const {

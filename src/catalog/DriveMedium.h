@@ -30,7 +30,8 @@ public:
     virtual DriveType type() const;
     virtual QString label() const;
     virtual std::optional<std::uint32_t> serialNumber() const;
-    virtual void hideFile(const QString& localPath) const;
+    /// Gives the open file fd on the medium the hidden attribute.
+    virtual void hideFile(int fd) const;
     virtual void eject() const;
 
 private:

@@ -175,11 +175,11 @@ void ListingReader::read(Slot& slot) {
             // On a case-sensitive volume only the first of several spellings counts.
             if (!descriptionsRead && isDescriptIon(e)) {
                 descriptionsRead = true;
-                listing.descriptions = DescriptIon::load(reader->localPath() + '/' + e.localName);
+                listing.descriptions = DescriptIon::load(reader->fd(), e.localName.constData());
             }
             if (IsArchiveEntry(e, options_)) {
                 listing.archives.emplace_back();
-                if (!listArchive(reader->localPath() + '/' + e.localName, listing.archives.back()))
+                if (!listArchive(reader->fd(), e.localName, listing.archives.back()))
                     return;
             }
             if (IsWalkedFolder(e, rootDevice_)) {
@@ -210,9 +210,9 @@ bool ListingReader::stopping() const {
     return stop_;
 }
 
-bool ListingReader::listArchive(const QByteArray& localPath, ArchiveListing& archive) const {
+bool ListingReader::listArchive(int folderFd, const QByteArray& name, ArchiveListing& archive) const {
     ZipLister zip;
-    archive.opened = zip.open(localPath);
+    archive.opened = zip.open(folderFd, name.constData());
     if (!archive.opened)
         return true;
     ZipMember member;

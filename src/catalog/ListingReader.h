@@ -75,7 +75,7 @@ private:
     void read(Slot& slot);
     bool stopping() const;
     /// False when the walk is to stop before the archive is listed to its end.
-    bool listArchive(const QByteArray& localPath, ArchiveListing& archive) const;
+    bool listArchive(int folderFd, const QByteArray& name, ArchiveListing& archive) const;
 
     const ScanOptions options_;
     const std::uint64_t rootDevice_;

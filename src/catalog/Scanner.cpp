@@ -5,6 +5,7 @@
 #include "catalog/VolumeIdentification.h"
 #include "platform/DirectoryReader.h"
 #include "shell/Flags.h"
+#include "shell/Saturating.h"
 #include "shell/StoredDate.h"
 #include "store/Database.h"
 #include "store/Schema.h"
@@ -250,7 +251,7 @@ public:
                     continue;
             }
             writeFileRow(file, folderId, depth, listing.descriptions);
-            total += file.size;
+            total = SaturatingAdd(total, file.size);
         }
         if (isAbortRequested()) {
             progress_.status(QStringLiteral("Aborting..."));
@@ -269,8 +270,9 @@ public:
             ++totals_.folderCount;
             const std::int64_t id = ++nextId_;
             writeFolderRow(id, folder, folderId, depth, listing.descriptions);
-            folderTotals_[slot].second +=
-                scanFolder(catalogPath + folder.name + QLatin1Char('\\'), id, depth + 1);
+            folderTotals_[slot].second =
+                SaturatingAdd(folderTotals_[slot].second,
+                              scanFolder(catalogPath + folder.name + QLatin1Char('\\'), id, depth + 1));
         }
         if (isAbortRequested()) {
             progress_.status(QStringLiteral("Aborting..."));
@@ -323,7 +325,7 @@ private:
                         const DescriptIon& descriptions) {
         bindRow(insertFolder_, id, parent, folder.created, folder.accessed, folder.modified, depth);
         bindName(insertFolder_, folder);
-        insertFolder_.bind(4, descriptions.descriptionOf(folder.name));
+        insertFolder_.bind(4, descriptions.descriptionOf(folder.localName));
         insertFolder_.bindUtf8(5, attributeTexts_.of(folder.attributes, true)).bindNull(6);
         insertRow(insertFolder_);
     }
@@ -332,7 +334,7 @@ private:
                       const DescriptIon& descriptions) {
         bindRow(insertFile_, ++nextId_, parent, file.created, file.accessed, file.modified, depth);
         bindName(insertFile_, file);
-        insertFile_.bind(4, descriptions.descriptionOf(file.name));
+        insertFile_.bind(4, descriptions.descriptionOf(file.localName));
         insertFile_.bindUtf8(5, attributeTexts_.of(file.attributes, false)).bind(6, file.size);
         insertRow(insertFile_);
     }
@@ -394,7 +396,7 @@ bool VolumeScan::writeArchive(const DirectoryEntry& archive, const ArchiveListin
         bindRow(insertFile_, ++nextId_, archiveId, member.modified, member.modified, member.modified, depth);
         insertFile_.bind(3, member.name).bind(4, member.folder).bind(6, member.size);
         insertRow(insertFile_);
-        total += member.size;
+        total = SaturatingAdd(total, member.size);
     }
     // A damaged entry ended the listing; the caller then records the archive as a file too.
     return members.complete;

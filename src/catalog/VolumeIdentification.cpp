@@ -1,12 +1,14 @@
 #include "catalog/VolumeIdentification.h"
 
 #include "catalog/VolumeTypes.h"
+#include "platform/MediumFile.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace mendor {
 
@@ -14,6 +16,14 @@ namespace {
 
 const QString kIdentifyingStatus = QStringLiteral("Identifying volume...");
 const QString kCannotWriteMarker = QStringLiteral("Can't catalog this volume.  Can't write marker file.");
+const QString kUnusableMarker = QStringLiteral(
+    "The first line of the marker file Mendor.cat on this volume cannot name a volume: it must be a short "
+    "line of text (at most %1 bytes) without \"_\" or control characters.  Correct or delete the file, then "
+    "catalog the volume again.");
+
+constexpr const char* kMarkerFileBytes = "Mendor.cat";
+// Only this much of the marker is read: its one line is a number of about ten digits.
+constexpr qsizetype kMarkerReadLimit = 255;
 
 const QString kPromptStart = QStringLiteral(
     "Mendor Pro normally uses the disk's unique, built-in serial number to identify it.  If that can't be "
@@ -56,37 +66,36 @@ QString HalfText(std::int32_t value) {
     return PadIfNumber(HexOf16(value)).left(4);
 }
 
-/// The first line of the marker file; nullopt when it cannot be opened or read.
-std::optional<QString> ReadMarkerLine(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray line;
-    char c = 0;
-    while (file.getChar(&c) && c != '\n' && c != '\r')
-        line.append(c);
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return QString::fromUtf8(line);
-}
+/// What the marker file says.
+struct MarkerRead {
+    enum class State {
+        Missing,  ///< no regular file (or an unreadable one), or an empty first line
+        Found,    ///< identity holds the marker's identity
+        Unusable, ///< a first line that cannot name a volume
+    };
+    State state = State::Missing;
+    QString identity;
+};
 
-/// Replaces the marker file with one line; false when it cannot be created or written. The line
-/// ends in CR LF so the medium reads the same wherever it is inserted.
-bool WriteMarker(const QString& path, const QString& number) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray content = number.toUtf8() + "\r\n";
-    const bool written = file.write(content) == content.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
-QString MarkerIdentity(const QString& line) {
-    QString identity = line.toLower();
-    if (identity.endsWith(QLatin1String(".vol")))
-        identity.chop(4);
-    return identity;
+MarkerRead ReadMarker(int rootFd) {
+    MarkerRead result;
+    const FileDescriptor file = OpenRegularFileAt(rootFd, kMarkerFileBytes);
+    QByteArray prefix;
+    bool complete = false;
+    if (!file.isOpen() || !ReadAtMost(file.get(), kMarkerReadLimit, prefix, complete))
+        return result;
+    const auto lineBreak =
+        std::find_if(prefix.cbegin(), prefix.cend(), [](char c) { return c == '\n' || c == '\r'; });
+    if (lineBreak == prefix.cbegin())
+        return result;
+    // A first line that does not end within the bytes read is no marker this program wrote.
+    const bool lineEnds = lineBreak != prefix.cend() || complete;
+    const std::optional<QString> identity =
+        lineEnds ? MarkerIdentity(prefix.left(lineBreak - prefix.cbegin())) : std::nullopt;
+    result.state = identity ? MarkerRead::State::Found : MarkerRead::State::Unusable;
+    if (identity)
+        result.identity = *identity;
+    return result;
 }
 
 /// A new marker number that does not name a catalogued volume yet.
@@ -98,6 +107,21 @@ QString UnusedMarkerNumber(const IdentityTaken& identityTaken) {
 }
 
 } // namespace
+
+std::optional<QString> MarkerIdentity(const QByteArray& line) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString identity = utf8.decode(line);
+    if (utf8.hasError() || identity.trimmed().isEmpty())
+        return std::nullopt;
+    for (const QChar c : identity) {
+        if (c == QLatin1Char('_') || c.category() == QChar::Other_Control)
+            return std::nullopt;
+    }
+    identity = identity.toLower();
+    if (identity.endsWith(QLatin1String(".vol")))
+        identity.chop(4);
+    return identity;
+}
 
 QString NewMarkerNumber(const QDateTime& localNow) {
     const QDate date = localNow.date();
@@ -146,21 +170,27 @@ QString IdentifyVolume(const DriveMedium& medium, int volumeType, Prompter& prom
     // Without a root folder there is nowhere to put the marker; a relative path would land in
     // the working folder instead.
     const QString root = medium.rootFolder();
-    if (!root.isEmpty()) {
-        const QString markerPath = QDir(root).filePath(kMarkerFileName);
-        bool written = false;
-        while (true) {
-            progress.status(kIdentifyingStatus);
-            progress.pause(0);
-            const auto line = ReadMarkerLine(markerPath);
-            if (line && !line->isEmpty())
-                return MarkerIdentity(*line);
-            // A marker that was just written but does not read back counts as not writable.
-            if (written || !WriteMarker(markerPath, UnusedMarkerNumber(identityTaken)))
-                break;
-            medium.hideFile(markerPath);
-            written = true;
+    const FileDescriptor rootFd =
+        root.isEmpty() ? FileDescriptor() : OpenLocalFolder(QFile::encodeName(root));
+    bool written = false;
+    while (rootFd.isOpen()) {
+        progress.status(kIdentifyingStatus);
+        progress.pause(0);
+        const MarkerRead marker = ReadMarker(rootFd.get());
+        if (marker.state == MarkerRead::State::Found)
+            return marker.identity;
+        // Replacing a marker the user may have written by hand would lose the catalog it names.
+        if (marker.state == MarkerRead::State::Unusable) {
+            prompter.message(kUnusableMarker.arg(kMarkerReadLimit));
+            return {};
         }
+        // A marker that was just written but does not read back counts as not writable.
+        FileDescriptor file;
+        const QByteArray line = UnusedMarkerNumber(identityTaken).toLatin1() + "\r\n";
+        if (written || !ReplaceRegularFileAt(rootFd.get(), kMarkerFileBytes, line, file))
+            break;
+        medium.hideFile(file.get());
+        written = true;
     }
 
     const auto typed = prompter.inputBox(kMarkerPrompt, kIdentifyTitle, medium.label());

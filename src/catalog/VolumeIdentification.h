@@ -11,6 +11,8 @@
 #include "shell/Prompter.h"
 
 #include <cstdint>
+#include <optional>
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -43,13 +45,22 @@ QString SerialIdentity(std::uint32_t serial);
 /// A-Z (either case) becomes "1", and a "1" is added at both ends. My Disk! gives 1My1Disk11.
 QString TypedIdentity(const QString& typed);
 
+/// The identity that a marker's first line (without its line break) gives: the line
+/// lower-cased, without a final ".vol". Lower-cased and trimmed it becomes the table name t, so a
+/// line that could not be one is refused (nullopt): one that is not UTF-8, blank, or holds "_"
+/// (which ends t inside every key and table name) or a control character.
+std::optional<QString> MarkerIdentity(const QByteArray& line);
+
 /// Tells whether an identity already names another volume where the catalog goes.
 using IdentityTaken = std::function<bool(const QString& identity)>;
 
 /// The identity of the medium, or the empty text when none could be established (the caller
 /// stops then; when a marker could not be written the user has already been told).
 /// volumeType is the code of catalog/VolumeTypes.h; code 1 (CD-ROM) uses the serial number,
-/// every other code the marker file, which is created (and hidden) on first use.
+/// every other code the marker file, which is created (and hidden) on first use. The marker is
+/// read and written only when it is a regular file of the root (never through a link, nor a
+/// FIFO or device), at most its first few hundred bytes; a first line MarkerIdentity refuses
+/// is reported and gives no identity, and the marker is left as it is.
 ///
 /// Marker numbers count seconds, so two media marked within one second would get the same
 /// number and the second would replace the first one's catalog. A new marker therefore takes

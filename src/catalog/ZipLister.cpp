@@ -1,10 +1,12 @@
 #include "catalog/ZipLister.h"
 
+#include "platform/MediumFile.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
+#include <limits>
 #include <zip.h>
 
 namespace mendor {
@@ -35,23 +37,23 @@ ZipLister::~ZipLister() {
     close();
 }
 
-bool ZipLister::open(const QByteArray& localPath) {
+bool ZipLister::open(int folderFd, const char* name) {
     close();
-    // Listing an archive is no use of it: keep its last-access date where the system lets us.
-    int fd = ::open(localPath.constData(), O_RDONLY | O_NOATIME | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(localPath.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        errorText_ = QString::fromLocal8Bit(std::strerror(errno));
+    errno = 0;
+    FileDescriptor fd = OpenRegularFileAt(folderFd, name);
+    if (!fd.isOpen()) {
+        errorText_ =
+            errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("not a regular file");
         return false;
     }
     int code = 0;
-    archive_ = zip_fdopen(fd, 0, &code);
+    archive_ = zip_fdopen(fd.get(), 0, &code);
     if (!archive_) {
-        ::close(fd);
         errorText_ = libzipErrorText(code);
         return false;
     }
+    // The archive owns the descriptor now.
+    fd.release();
     const zip_int64_t entries = zip_get_num_entries(archive_, 0);
     if (entries < 0) {
         errorText_ = QString::fromUtf8(zip_strerror(archive_));
@@ -79,7 +81,10 @@ bool ZipLister::member(std::int64_t index, ZipMember& member) {
     }
     member.path = (stat.valid & ZIP_STAT_NAME) && stat.name ? QString::fromUtf8(stat.name) : QString();
     member.path.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    member.size = (stat.valid & ZIP_STAT_SIZE) ? std::int64_t(stat.size) : 0;
+    // A size is what the archive declares, which no one checked: one beyond every signed total
+    // is taken as the largest there is, so that no negative size reaches a table.
+    const zip_uint64_t declared = (stat.valid & ZIP_STAT_SIZE) ? stat.size : 0;
+    member.size = std::int64_t(std::min<zip_uint64_t>(declared, std::numeric_limits<std::int64_t>::max()));
     member.modified = (stat.valid & ZIP_STAT_MTIME) ? storedSecondsOf(stat.mtime) : 0;
     return true;
 }

@@ -10,7 +10,7 @@ namespace mendor {
 
 struct ZipMember {
     QString path;              ///< the entry's path inside the archive, folders split by "\"
-    std::int64_t size = 0;     ///< uncompressed size in bytes
+    std::int64_t size = 0;     ///< uncompressed size in bytes, as declared (at most 2^63 - 1)
     std::int64_t modified = 0; ///< the entry's date and time, as stored seconds
 };
 
@@ -21,9 +21,9 @@ public:
     ZipLister(const ZipLister&) = delete;
     ZipLister& operator=(const ZipLister&) = delete;
 
-    /// Opens the archive at localPath; false (with errorText) when it is missing, unreadable or
-    /// not a ZIP archive.
-    bool open(const QByteArray& localPath);
+    /// Opens the archive name of the open folder folderFd, when it is a regular file; false (with
+    /// errorText) when it is missing, unreadable or not a ZIP archive.
+    bool open(int folderFd, const char* name);
     void close();
 
     std::int64_t count() const { return count_; }

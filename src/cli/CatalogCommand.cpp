@@ -6,13 +6,12 @@
 #include "cli/CatalogArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/CliPrompter.h"
+#include "cli/TerminalProgress.h"
 #include "platform/DriveTable.h"
-#include "shell/Flags.h"
 #include "shell/Options.h"
 
-#include <csignal>
+#include <QCommandLineParser>
 #include <QRegularExpression>
-#include <unistd.h>
 
 namespace mendor::cli {
 namespace {
@@ -45,131 +44,95 @@ private:
     std::optional<QString> identity_;
 };
 
-/// Status texts on one line of standard error, rewritten in place, when it is a terminal.
-class TerminalView : public CatalogRunView {
-public:
-    TerminalView() : terminal_(isatty(STDERR_FILENO) == 1) {}
-    ~TerminalView() override {
-        if (shown_)
-            err() << Qt::endl;
-    }
-    TerminalView(const TerminalView&) = delete;
-    TerminalView& operator=(const TerminalView&) = delete;
-
-    void status(const QString& text) override {
-        if (!terminal_)
-            return;
-        err() << "\r\x1b[K" << text.left(150);
-        err().flush();
-        shown_ = true;
-    }
-    void setProgressMaximum(int) override {}
-    void setProgressValue(int) override {}
-
-private:
-    bool terminal_;
-    bool shown_ = false;
-};
-
-extern "C" void RequestAbort(int) {
-    gAbort.store(kFlagSet);
-}
-
-/// Ctrl-C aborts the run like the Abort button; a second one ends the program at once, which
-/// the database survives as well (the run's transaction is never committed half-way).
-void CatchInterrupt() {
-    struct sigaction action {};
-    action.sa_handler = RequestAbort;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-/// Takes "--option VALUE" out of arguments; false when the value is missing.
-bool TakeValue(QStringList& arguments, const QString& option, std::optional<QString>& value) {
-    const qsizetype at = arguments.indexOf(option);
-    if (at < 0)
-        return true;
-    if (at + 1 >= arguments.size())
-        return false;
-    value = arguments.at(at + 1);
-    arguments.remove(at, 2);
-    return true;
-}
-
-/// A pair of flags that switch one option on or off; the last one given wins.
-void TakeSwitch(QStringList& arguments, const QString& on, const QString& off, bool& value) {
-    const qsizetype onAt = arguments.lastIndexOf(on);
-    const qsizetype offAt = arguments.lastIndexOf(off);
+/// The last of a pair of switches given wins; neither leaves value as it is.
+void applySwitch(const QCommandLineParser& parsed, const QString& on, const QString& off, bool& value) {
+    const QStringList given = parsed.optionNames();
+    const qsizetype onAt = given.lastIndexOf(on);
+    const qsizetype offAt = given.lastIndexOf(off);
     if (onAt >= 0 || offAt >= 0)
         value = onAt > offAt;
-    arguments.removeAll(on);
-    arguments.removeAll(off);
 }
 
-int RunCatalog(const QStringList& given) {
-    QStringList arguments = given;
-    std::optional<QString> database;
-    std::optional<QString> name;
-    std::optional<QString> identity;
-    if (!TakeValue(arguments, QStringLiteral("--db"), database) ||
-        !TakeValue(arguments, QStringLiteral("--name"), name) ||
-        !TakeValue(arguments, QStringLiteral("--identity"), identity))
-        return usageError("catalog");
+std::optional<QString> optionalValue(const QCommandLineParser& parsed, const QString& name) {
+    return parsed.isSet(name) ? std::optional(parsed.value(name)) : std::nullopt;
+}
+
+int RunCatalog(const QCommandLineParser& parsed) {
+    if (!parsed.isSet(QStringLiteral("db")))
+        return usageError(QStringLiteral("catalog"), QStringLiteral("The option --db is required."));
+    const QString database = parsed.value(QStringLiteral("db"));
+    const QString driveText = parsed.positionalArguments().first();
+    static const QRegularExpression driveName(QStringLiteral("^([A-Za-z]):$"));
+    const QRegularExpressionMatch drive = driveName.match(driveText);
+    if (!drive.hasMatch())
+        return usageError(QStringLiteral("catalog"),
+                          QStringLiteral("'%1' is not a drive letter.").arg(driveText));
 
     CatalogRunOptions options;
     options.clearDescriptions = oClearDesc != 0;
     options.eject = oEject != 0;
     options.scan.zipAsFolders = oZIPasFolder != 0;
     options.scan.readDescriptIon = oCheckDesc != 0;
-    TakeSwitch(arguments, QStringLiteral("--zip"), QStringLiteral("--no-zip"), options.scan.zipAsFolders);
-    TakeSwitch(arguments, QStringLiteral("--descript"), QStringLiteral("--no-descript"),
-               options.scan.readDescriptIon);
-    TakeSwitch(arguments, QStringLiteral("--clear-descriptions"), QStringLiteral("--keep-descriptions"),
-               options.clearDescriptions);
-    TakeSwitch(arguments, QStringLiteral("--eject"), QStringLiteral("--no-eject"), options.eject);
+    applySwitch(parsed, QStringLiteral("zip"), QStringLiteral("no-zip"), options.scan.zipAsFolders);
+    applySwitch(parsed, QStringLiteral("descript"), QStringLiteral("no-descript"),
+                options.scan.readDescriptIon);
+    applySwitch(parsed, QStringLiteral("clear-descriptions"), QStringLiteral("keep-descriptions"),
+                options.clearDescriptions);
+    applySwitch(parsed, QStringLiteral("eject"), QStringLiteral("no-eject"), options.eject);
 
-    static const QRegularExpression driveName(QStringLiteral("^([A-Za-z]):$"));
-    const QRegularExpressionMatch drive =
-        arguments.size() == 1 ? driveName.match(arguments.first()) : QRegularExpressionMatch();
-    if (!drive.hasMatch() || !database)
-        return usageError("catalog");
-    if (!existingDatabase(*database))
-        return 1;
+    if (!existingDatabase(database))
+        return kExitFailed;
     const auto info = DriveTable::load().drive(drive.captured(1).at(0).toUpper());
     if (!info)
-        return fail(QStringLiteral("The drive %1 is not known.").arg(arguments.first().toUpper()));
+        return fail(QStringLiteral("The drive %1 is not known.").arg(driveText.toUpper()));
 
-    return runCommand([&] {
-        const DriveMedium medium(*info);
-        CatalogPrompter prompter(name, identity);
-        CatalogRunOutcome outcome;
-        {
-            TerminalView view;
-            CatchInterrupt();
-            CatalogRun run(*database, medium, options, prompter, view);
-            outcome = run.run();
-            signal(SIGINT, SIG_DFL);
-        }
-        out() << LastCatalogRunStatus() << Qt::endl;
-        switch (outcome) {
-        case CatalogRunOutcome::Completed:
-            return 0;
-        case CatalogRunOutcome::Aborted:
-            return 130;
-        case CatalogRunOutcome::Stopped:
-        case CatalogRunOutcome::Failed:
-            break;
-        }
-        return 1;
-    });
+    const DriveMedium medium(*info);
+    CatalogPrompter prompter(optionalValue(parsed, QStringLiteral("name")),
+                             optionalValue(parsed, QStringLiteral("identity")));
+    CatalogRunOutcome outcome;
+    {
+        TerminalProgress progress;
+        CatalogRun run(database, medium, options, prompter, progress);
+        outcome = run.run();
+    }
+    out() << LastCatalogRunStatus() << Qt::endl;
+    switch (outcome) {
+    case CatalogRunOutcome::Completed:
+        return kExitDone;
+    case CatalogRunOutcome::Aborted:
+        return kExitAborted;
+    case CatalogRunOutcome::Stopped:
+    case CatalogRunOutcome::Failed:
+        break;
+    }
+    return kExitFailed;
 }
 
-const CliCommandRegistrar registrar("catalog",
-                                    "E: --db NAME [--name TEXT] [--identity TEXT] [--zip|--no-zip] "
-                                    "[--descript|--no-descript] [--clear-descriptions|--keep-descriptions] "
-                                    "[--eject|--no-eject]",
-                                    RunCatalog);
+const CliCommandRegistrar registrar({
+    .name = "catalog",
+    .synopsis = "E: --db NAME [OPTIONS]",
+    .summary = "catalog the volume in a drive into a database",
+    .options =
+        {
+            {{"db"}, "NAME", "the database to catalog into (its file name without .mdb)"},
+            {{"name"}, "TEXT", "the name of a new volume (default: the drive's label)"},
+            {{"identity"},
+             "TEXT",
+             "what identifies a volume that has no serial number and cannot take a marker file"},
+            {{"zip"}, {}, "catalog ZIP archives as folders"},
+            {{"no-zip"}, {}, "catalog ZIP archives as files"},
+            {{"descript"}, {}, "read descriptions from descript.ion files"},
+            {{"no-descript"}, {}, "do not read descript.ion files"},
+            {{"clear-descriptions"}, {}, "drop the descriptions of a volume catalogued again"},
+            {{"keep-descriptions"}, {}, "keep the descriptions of a volume catalogued again"},
+            {{"eject"}, {}, "eject the medium at the end"},
+            {{"no-eject"}, {}, "leave the medium in the drive"},
+        },
+    .arguments = {{"E:",
+                   "the drive letter (see 'mendor-cli drives'; 'mendor-cli map' gives one to a folder)"}},
+    .handler = RunCatalog,
+    .abortable = true,
+});
 
 } // namespace
 } // namespace mendor::cli

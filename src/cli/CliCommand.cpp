@@ -1,10 +1,42 @@
 #include "cli/CliCommand.h"
 
+#include "cli/CliHelp.h"
 #include "cli/CliRegistry.h"
+#include "cli/TerminalProgress.h"
 
 #include <cstdio>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace mendor::cli {
+
+namespace {
+
+std::map<QString, CliCommand>& registry() {
+    static std::map<QString, CliCommand> commands;
+    return commands;
+}
+
+} // namespace
+
+const std::map<QString, CliCommand>& Commands() {
+    return registry();
+}
+
+const CliCommand* FindCommand(const QString& name) {
+    const auto found = registry().find(name);
+    return found == registry().end() ? nullptr : &found->second;
+}
+
+CliCommandRegistrar::CliCommandRegistrar(CliCommand command) {
+    const QString name = command.name;
+    registry()[name] = std::move(command);
+}
+
+CliOption JsonOption() {
+    return {
+        {QStringLiteral("json")}, {}, QStringLiteral("print one JSON array instead of tab-separated lines")};
+}
 
 QTextStream& out() {
     static QTextStream stream(stdout);
@@ -16,27 +48,25 @@ QTextStream& err() {
     return stream;
 }
 
-std::map<QString, CliCommandInfo>& registry() {
-    static std::map<QString, CliCommandInfo> commands;
-    return commands;
-}
-
-CliCommandRegistrar::CliCommandRegistrar(const char* name, const char* usage, CliHandler handler) {
-    registry()[QString::fromLatin1(name)] = CliCommandInfo{QString::fromLatin1(usage), handler};
+void printJson(const QJsonArray& rows) {
+    out() << QJsonDocument(rows).toJson(QJsonDocument::Compact) << Qt::endl;
 }
 
 int fail(const QString& message) {
+    TerminalProgress::clearLine();
     err() << message << Qt::endl;
-    return 1;
+    return kExitFailed;
 }
 
-int usageError(const char* name) {
-    const auto found = registry().find(QString::fromLatin1(name));
-    err() << "usage: mendor-cli [--home DIR] " << name;
-    if (found != registry().end() && !found->second.usage.isEmpty())
-        err() << ' ' << found->second.usage;
-    err() << Qt::endl;
-    return 2;
+int usageError(const QString& command, const QString& why) {
+    TerminalProgress::clearLine();
+    if (!why.isEmpty())
+        err() << "mendor-cli " << command << ": " << why << '\n';
+    if (const CliCommand* found = FindCommand(command))
+        err() << CommandUsage(*found) << "Run 'mendor-cli help " << command
+              << "' for its arguments and options.\n";
+    err().flush();
+    return kExitUsage;
 }
 
 } // namespace mendor::cli

@@ -1,7 +1,7 @@
 #include "cli/CliPrompter.h"
 
 #include "cli/CliCommand.h"
-#include "store/Database.h"
+#include "cli/TerminalProgress.h"
 
 namespace mendor::cli {
 
@@ -26,6 +26,7 @@ CliPrompter& CliPrompter::addInputAnswer(const std::optional<QString>& reply) {
 void CliPrompter::message(const QString& text, const QString& title) {
     (void)title;
     ++messageCount_;
+    TerminalProgress::clearLine();
     err() << text << Qt::endl;
 }
 
@@ -50,22 +51,6 @@ std::optional<QString> CliPrompter::inputBox(const QString& prompt, const QStrin
     std::optional<QString> reply = inputAnswers_.front();
     inputAnswers_.pop_front();
     return reply;
-}
-
-bool takeFlag(QStringList& arguments, const QString& flag) {
-    return arguments.removeAll(flag) > 0;
-}
-
-int runCommand(const std::function<int()>& body) {
-    try {
-        return body();
-    } catch (const UnansweredPrompt& e) {
-        const QString hint = e.hint().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(e.hint());
-        return fail(e.question() + QStringLiteral("\nNot answered; the command stopped") + hint +
-                    QLatin1Char('.'));
-    } catch (const SqlError& e) {
-        return fail(QString::fromStdString(e.what()));
-    }
 }
 
 } // namespace mendor::cli

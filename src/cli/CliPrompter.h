@@ -3,14 +3,12 @@
 // answered from a queue or, with --yes, all with Yes; input boxes are answered from a queue of
 // values taken from the command line. Messages go to standard error. A question that nothing
 // answers raises UnansweredPrompt, which abandons the operation (its transaction rolls back);
-// runCommand turns that into a message and a non-zero exit.
+// the command runner turns that into a message and a non-zero exit.
 #include "shell/Prompter.h"
 
 #include <deque>
-#include <functional>
 #include <optional>
 #include <QString>
-#include <QStringList>
 #include <stdexcept>
 
 namespace mendor::cli {
@@ -49,12 +47,5 @@ private:
     std::deque<std::optional<QString>> inputAnswers_;
     int messageCount_ = 0;
 };
-
-/// Removes every occurrence of flag (for example "--yes") from arguments; true when one was there.
-bool takeFlag(QStringList& arguments, const QString& flag);
-
-/// Runs a command body; an unanswered question or an engine error becomes a message on standard
-/// error and exit code 1.
-int runCommand(const std::function<int()>& body);
 
 } // namespace mendor::cli

@@ -1,17 +1,14 @@
 #pragma once
-// The table of registered commands, for main() and the usage texts.
+// The table of registered commands, by name.
 #include "cli/CliCommand.h"
 
 #include <map>
-#include <QString>
 
 namespace mendor::cli {
 
-struct CliCommandInfo {
-    QString usage;
-    CliHandler handler = nullptr;
-};
+const std::map<QString, CliCommand>& Commands();
 
-std::map<QString, CliCommandInfo>& registry();
+/// The command called name; nullptr when there is none.
+const CliCommand* FindCommand(const QString& name);
 
 } // namespace mendor::cli

@@ -2,32 +2,41 @@
 // folder. Exits non-zero when any database could not be compacted.
 #include "cli/CatalogArguments.h"
 #include "cli/CliCommand.h"
-#include "cli/CliProgressSink.h"
 #include "cli/CliPrompter.h"
+#include "cli/TerminalProgress.h"
+#include "shell/DataFolder.h"
+#include "shell/Options.h"
 #include "store/DatabaseLifecycle.h"
 #include "store/Keys.h"
+
+#include <QCommandLineParser>
 
 namespace mendor::cli {
 
 namespace {
 
-int runCompact(const QStringList& arguments) {
-    if (arguments.size() > 1)
-        return usageError("compact");
-    return runCommand([&] {
-        CliPrompter prompter;
-        CliProgressSink sink;
-        if (arguments.isEmpty()) {
-            CompactAllDatabases(prompter, sink);
-            return prompter.messageCount() == 0 ? 0 : 1;
-        }
-        if (!existingDatabase(arguments.first()))
-            return 1;
-        return CompactDatabaseFile(DatabaseKey(arguments.first()), prompter, sink) ? 0 : 1;
-    });
+int RunCompact(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    CliPrompter prompter;
+    TerminalProgress progress;
+    if (arguments.isEmpty()) {
+        const qsizetype all = DatabaseFileNames(gDataPath).size();
+        const bool everyOne = CompactAllDatabases(prompter, progress) == all;
+        return everyOne && prompter.messageCount() == 0 ? kExitDone : kExitFailed;
+    }
+    if (!existingDatabase(arguments.first()))
+        return kExitFailed;
+    return CompactDatabaseFile(DatabaseKey(arguments.first()), prompter, progress) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("compact", "[NAME]", runCompact);
+const CliCommandRegistrar registrar({
+    .name = "compact",
+    .synopsis = "[NAME]",
+    .summary = "repair and compact a database, or every database of the data folder",
+    .arguments = {{"NAME", "the database (default: all of them)", true}},
+    .handler = RunCompact,
+    .abortable = true,
+});
 
 } // namespace
 

@@ -6,25 +6,29 @@
 #include "store/DatabaseLifecycle.h"
 #include "store/Keys.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runDeleteDb(const QStringList& given) {
-    QStringList arguments = given;
-    const bool yes = takeFlag(arguments, QStringLiteral("--yes"));
-    if (arguments.size() != 1)
-        return usageError("delete-db");
-    return runCommand([&] {
-        if (!existingDatabase(arguments.first()))
-            return 1;
-        CliPrompter prompter;
-        prompter.assumeYes(yes);
-        return DeleteDatabase(DatabaseKey(arguments.first()), prompter) == 1 ? 0 : 1;
-    });
+int RunDeleteDb(const QCommandLineParser& parsed) {
+    const QString name = parsed.positionalArguments().first();
+    if (!existingDatabase(name))
+        return kExitFailed;
+    CliPrompter prompter;
+    prompter.assumeYes(parsed.isSet(QStringLiteral("yes")));
+    return DeleteDatabase(DatabaseKey(name), prompter) == 1 ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("delete-db", "NAME --yes", runDeleteDb);
+const CliCommandRegistrar registrar({
+    .name = "delete-db",
+    .synopsis = "NAME --yes",
+    .summary = "delete a database with all of its volumes",
+    .options = {{{"yes"}, {}, "confirm the deletion"}},
+    .arguments = {{"NAME", "the database"}},
+    .handler = RunDeleteDb,
+});
 
 } // namespace
 

@@ -5,26 +5,30 @@
 #include "cli/CliPrompter.h"
 #include "store/VolumeMaintenance.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runDeleteVolume(const QStringList& given) {
-    QStringList arguments = given;
-    const bool yes = takeFlag(arguments, QStringLiteral("--yes"));
-    if (arguments.size() != 2)
-        return usageError("delete-volume");
-    return runCommand([&] {
-        const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
-        if (!key)
-            return 1;
-        CliPrompter prompter;
-        prompter.assumeYes(yes);
-        return DeleteVolume(*key, prompter) ? 0 : 1;
-    });
+int RunDeleteVolume(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
+    if (!key)
+        return kExitFailed;
+    CliPrompter prompter;
+    prompter.assumeYes(parsed.isSet(QStringLiteral("yes")));
+    return DeleteVolume(*key, prompter) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("delete-volume", "DB NAME --yes", runDeleteVolume);
+const CliCommandRegistrar registrar({
+    .name = "delete-volume",
+    .synopsis = "DB NAME --yes",
+    .summary = "delete a volume from its database",
+    .options = {{{"yes"}, {}, "confirm the deletion"}},
+    .arguments = {{"DB", "the database"}, {"NAME", "the volume"}},
+    .handler = RunDeleteVolume,
+});
 
 } // namespace
 

@@ -5,24 +5,31 @@
 #include "cli/CliPrompter.h"
 #include "store/VolumeMaintenance.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runDescribeVolume(const QStringList& arguments) {
-    if (arguments.size() != 3)
-        return usageError("describe-volume");
-    return runCommand([&] {
-        const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
-        if (!key)
-            return 1;
-        CliPrompter prompter;
-        prompter.addInputAnswer(arguments.at(2));
-        return DescribeVolume(*key, arguments.at(1), prompter) ? 0 : 1;
-    });
+int RunDescribeVolume(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
+    if (!key)
+        return kExitFailed;
+    CliPrompter prompter;
+    prompter.addInputAnswer(arguments.at(2));
+    return DescribeVolume(*key, arguments.at(1), prompter) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("describe-volume", "DB NAME TEXT", runDescribeVolume);
+const CliCommandRegistrar registrar({
+    .name = "describe-volume",
+    .synopsis = "DB NAME TEXT",
+    .summary = "set the description of a volume",
+    .arguments = {{"DB", "the database"},
+                  {"NAME", "the volume"},
+                  {"TEXT", "the description; empty deletes it"}},
+    .handler = RunDescribeVolume,
+});
 
 } // namespace
 

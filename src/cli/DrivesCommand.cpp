@@ -4,24 +4,47 @@
 #include "platform/DriveTable.h"
 #include "platform/VolumeInfo.h"
 
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonObject>
+
 namespace mendor::cli {
 namespace {
 
-int RunDrives(const QStringList& arguments) {
-    if (!arguments.isEmpty())
-        return usageError("drives");
+int RunDrives(const QCommandLineParser& parsed) {
+    const bool json = parsed.isSet(QStringLiteral("json"));
+    QJsonArray rows;
     const DriveTable table = DriveTable::load();
     for (const DriveInfo& drive : table.drives()) {
         const auto serial = VolumeSerialOf(drive);
         const QString serialText =
             serial ? QStringLiteral("%1").arg(*serial, 8, 16, QLatin1Char('0')).toUpper() : QString();
-        out() << drive.name() << '\t' << static_cast<int>(DriveTypeOf(drive)) << '\t' << VolumeLabelOf(drive)
-              << '\t' << serialText << '\t' << CurrentRootOf(drive) << '\n';
+        const int type = static_cast<int>(DriveTypeOf(drive));
+        if (!json) {
+            out() << drive.name() << '\t' << type << '\t' << VolumeLabelOf(drive) << '\t' << serialText
+                  << '\t' << CurrentRootOf(drive) << '\n';
+            continue;
+        }
+        rows.append(QJsonObject{
+            {QStringLiteral("drive"), drive.name()},
+            {QStringLiteral("type"), type},
+            {QStringLiteral("label"), VolumeLabelOf(drive)},
+            {QStringLiteral("serial"), serial ? QJsonValue(serialText) : QJsonValue()},
+            {QStringLiteral("root"), CurrentRootOf(drive)},
+        });
     }
-    return 0;
+    if (json)
+        printJson(rows);
+    return kExitDone;
 }
 
-const CliCommandRegistrar registrar("drives", "", RunDrives);
+const CliCommandRegistrar registrar({
+    .name = "drives",
+    .synopsis = "[--json]",
+    .summary = "list the drives: letter, drive type, label, serial number, folder",
+    .options = {JsonOption()},
+    .handler = RunDrives,
+});
 
 } // namespace
 } // namespace mendor::cli

@@ -4,6 +4,7 @@
 #include "shell/ProfileFile.h"
 #include "shell/Settings.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -20,25 +21,26 @@ QChar LetterOf(const QString& text) {
     return match.hasMatch() ? match.captured(1).at(0).toUpper() : QChar();
 }
 
-int RunMap(const QStringList& arguments) {
-    if (arguments.size() != 2)
-        return usageError("map");
+int RunMap(const QCommandLineParser& parsed) {
+    const QString command = QStringLiteral("map");
+    const QStringList arguments = parsed.positionalArguments();
+    const bool remove = parsed.isSet(QStringLiteral("remove"));
+    if (arguments.size() != (remove ? 1 : 2))
+        return usageError(command, remove ? QStringLiteral("--remove takes the drive letter alone.")
+                                          : QStringLiteral("Missing argument PATH."));
+    const QChar letter = LetterOf(arguments[0]);
+    if (letter.isNull())
+        return usageError(command, QStringLiteral("'%1' is not a drive letter.").arg(arguments[0]));
     ProfileFile settings(SettingsFilePath());
 
-    if (arguments[0] == QLatin1String("--remove")) {
-        const QChar letter = LetterOf(arguments[1]);
-        if (letter.isNull())
-            return usageError("map");
+    if (remove) {
         // Both spellings of the key are read, so neither may be left behind.
         bool ok = settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), QString());
         if (!settings.readString(kDrivesSection, QString(letter), QString()).isEmpty())
             ok = settings.writeString(kDrivesSection, QString(letter), QString()) && ok;
-        return ok ? 0 : fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
+        return ok ? kExitDone : fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
     }
 
-    const QChar letter = LetterOf(arguments[0]);
-    if (letter.isNull())
-        return usageError("map");
     const QFileInfo folder(arguments[1]);
     if (!folder.isDir())
         return fail(QStringLiteral("The folder %1 does not exist.").arg(arguments[1]));
@@ -49,10 +51,17 @@ int RunMap(const QStringList& arguments) {
                         .arg(ProfileFile::kMaxValueLength));
     if (!settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), path))
         return fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
-    return 0;
+    return kExitDone;
 }
 
-const CliCommandRegistrar registrar("map", "E: PATH | --remove E:", RunMap);
+const CliCommandRegistrar registrar({
+    .name = "map",
+    .synopsis = "E: PATH\n--remove E:",
+    .summary = "give a drive letter to a folder, or take it back",
+    .options = {{{"remove"}, {}, "take the letter back"}},
+    .arguments = {{"E:", "the drive letter"}, {"PATH", "the folder the letter stands for", true}},
+    .handler = RunMap,
+});
 
 } // namespace
 } // namespace mendor::cli

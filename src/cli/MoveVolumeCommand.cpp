@@ -2,36 +2,43 @@
 // folder; its name gets " (Copy k)" when the target already has a volume of that name.
 #include "cli/CatalogArguments.h"
 #include "cli/CliCommand.h"
-#include "cli/CliProgressSink.h"
 #include "cli/CliPrompter.h"
+#include "cli/TerminalProgress.h"
 #include "store/DatabaseLifecycle.h"
 #include "store/VolumeMaintenance.h"
+
+#include <QCommandLineParser>
 
 namespace mendor::cli {
 
 namespace {
 
-int runMoveVolume(const QStringList& arguments) {
-    if (arguments.size() != 3)
-        return usageError("move-volume");
-    return runCommand([&] {
-        const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
-        if (!key)
-            return 1;
-        CliPrompter prompter;
-        const QStringList targets = MoveTargetNames(*key, prompter);
-        if (targets.isEmpty())
-            return 1;
-        if (!targets.contains(arguments.at(2)))
-            return fail(QStringLiteral("The database %1 is not one this volume can be moved into.")
-                            .arg(arguments.at(2)));
-        CliProgressSink sink;
-        const bool moved = MoveVolume(*key, DatabasePath(arguments.at(2)), prompter, sink);
-        return moved && prompter.messageCount() == 0 ? 0 : 1;
-    });
+int RunMoveVolume(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
+    if (!key)
+        return kExitFailed;
+    CliPrompter prompter;
+    const QStringList targets = MoveTargetNames(*key, prompter);
+    if (targets.isEmpty())
+        return kExitFailed;
+    if (!targets.contains(arguments.at(2)))
+        return fail(
+            QStringLiteral("The database %1 is not one this volume can be moved into.").arg(arguments.at(2)));
+    TerminalProgress progress;
+    const bool moved = MoveVolume(*key, DatabasePath(arguments.at(2)), prompter, progress);
+    return moved && prompter.messageCount() == 0 ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("move-volume", "DB NAME TARGETDB", runMoveVolume);
+const CliCommandRegistrar registrar({
+    .name = "move-volume",
+    .synopsis = "DB NAME TARGETDB",
+    .summary = "move a volume into another database",
+    .arguments = {{"DB", "the database"},
+                  {"NAME", "the volume"},
+                  {"TARGETDB", "the database to move it into"}},
+    .handler = RunMoveVolume,
+});
 
 } // namespace
 

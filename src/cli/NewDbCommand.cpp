@@ -3,20 +3,27 @@
 #include "cli/CliPrompter.h"
 #include "store/DatabaseLifecycle.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runNewDb(const QStringList& arguments) {
-    if (arguments.size() != 1 || arguments.first().isEmpty())
-        return usageError("new-db");
-    return runCommand([&] {
-        CliPrompter prompter;
-        return NewDatabase(arguments.first(), prompter) ? 0 : 1;
-    });
+int RunNewDb(const QCommandLineParser& parsed) {
+    const QString name = parsed.positionalArguments().first();
+    if (name.isEmpty())
+        return usageError(QStringLiteral("new-db"), QStringLiteral("The name is empty."));
+    CliPrompter prompter;
+    return NewDatabase(name, prompter) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("new-db", "NAME", runNewDb);
+const CliCommandRegistrar registrar({
+    .name = "new-db",
+    .synopsis = "NAME",
+    .summary = "create an empty database in the data folder",
+    .arguments = {{"NAME", "the new database's name (its file is NAME.mdb)"}},
+    .handler = RunNewDb,
+});
 
 } // namespace
 

@@ -4,22 +4,29 @@
 #include "cli/CliPrompter.h"
 #include "store/DatabaseLifecycle.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runRenameDb(const QStringList& arguments) {
-    if (arguments.size() != 2 || arguments.at(1).isEmpty())
-        return usageError("rename-db");
-    return runCommand([&] {
-        if (!existingDatabase(arguments.at(0)))
-            return 1;
-        CliPrompter prompter;
-        return RenameDatabase(arguments.at(0), arguments.at(1), prompter) ? 0 : 1;
-    });
+int RunRenameDb(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    if (arguments.at(1).isEmpty())
+        return usageError(QStringLiteral("rename-db"), QStringLiteral("The new name is empty."));
+    if (!existingDatabase(arguments.at(0)))
+        return kExitFailed;
+    CliPrompter prompter;
+    return RenameDatabase(arguments.at(0), arguments.at(1), prompter) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("rename-db", "OLD NEW", runRenameDb);
+const CliCommandRegistrar registrar({
+    .name = "rename-db",
+    .synopsis = "OLD NEW",
+    .summary = "rename a database",
+    .arguments = {{"OLD", "the database"}, {"NEW", "its new name"}},
+    .handler = RunRenameDb,
+});
 
 } // namespace
 

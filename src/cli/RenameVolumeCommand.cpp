@@ -4,23 +4,30 @@
 #include "cli/CliPrompter.h"
 #include "store/VolumeMaintenance.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runRenameVolume(const QStringList& arguments) {
-    if (arguments.size() != 3 || arguments.at(2).isEmpty())
-        return usageError("rename-volume");
-    return runCommand([&] {
-        const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
-        if (!key)
-            return 1;
-        CliPrompter prompter;
-        return RenameVolume(*key, arguments.at(2), prompter) ? 0 : 1;
-    });
+int RunRenameVolume(const QCommandLineParser& parsed) {
+    const QStringList arguments = parsed.positionalArguments();
+    if (arguments.at(2).isEmpty())
+        return usageError(QStringLiteral("rename-volume"), QStringLiteral("The new name is empty."));
+    const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
+    if (!key)
+        return kExitFailed;
+    CliPrompter prompter;
+    return RenameVolume(*key, arguments.at(2), prompter) ? kExitDone : kExitFailed;
 }
 
-const CliCommandRegistrar registrar("rename-volume", "DB OLD NEW", runRenameVolume);
+const CliCommandRegistrar registrar({
+    .name = "rename-volume",
+    .synopsis = "DB OLD NEW",
+    .summary = "rename a volume",
+    .arguments = {{"DB", "the database"}, {"OLD", "the volume"}, {"NEW", "its new name"}},
+    .handler = RunRenameVolume,
+});
 
 } // namespace
 

@@ -2,13 +2,13 @@
 #include "cli/CliCommand.h"
 #include "shell/Options.h"
 
+#include <QCommandLineParser>
+
 namespace mendor::cli {
 
 namespace {
 
-int runSettings(const QStringList& arguments) {
-    if (!arguments.isEmpty())
-        return usageError("settings");
+int RunSettings(const QCommandLineParser&) {
     const auto line = [](const char* key, const auto& value) { out() << key << '=' << value << '\n'; };
     line("oStartupMode", oStartupMode);
     line("oSaveWindows", oSaveWindows);
@@ -21,10 +21,15 @@ int runSettings(const QStringList& arguments) {
     line("gDataPath", gDataPath);
     line("oCheckDesc", oCheckDesc);
     line("oUseAppPath", oUseAppPath);
-    return 0;
+    return kExitDone;
 }
 
-const CliCommandRegistrar registrar("settings", "", runSettings);
+const CliCommandRegistrar registrar({
+    .name = "settings",
+    .synopsis = "",
+    .summary = "print the options in effect, one NAME=VALUE line each",
+    .handler = RunSettings,
+});
 
 } // namespace
 

@@ -1,9 +1,11 @@
 // mendor-cli: the catalog operations from the command line, on the same settings file and data
 // folder as the desktop program.
+#include "cli/CliHelp.h"
 #include "cli/CliRegistry.h"
+#include "cli/CliRunner.h"
 #include "shell/ProgramFolder.h"
-#include "shell/Settings.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 
@@ -12,43 +14,47 @@ using namespace mendor::cli;
 
 namespace {
 
-int printUsage() {
-    err() << "usage: mendor-cli [--home DIR] COMMAND [ARGUMENTS]\n\n"
-          << "--home DIR  the folder that holds MNP3.ini and the default data folder\n\ncommands:\n";
-    for (const auto& [name, info] : registry())
-        err() << "  " << name << (info.usage.isEmpty() ? QString() : QLatin1Char(' ') + info.usage) << '\n';
+int programUsageError(const QString& why) {
+    err() << "mendor-cli: " << why << '\n' << ProgramUsage() << "Run 'mendor-cli --help' for the commands.\n";
     err().flush();
-    return 2;
+    return kExitUsage;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
+    QCoreApplication::setApplicationVersion(QStringLiteral(MENDOR_VERSION));
 
-    while (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--"))) {
-        const QString option = arguments.takeFirst();
-        if (option == QLatin1String("--home") && !arguments.isEmpty()) {
-            const QString home = QDir(arguments.takeFirst()).absolutePath();
-            if (!QDir(home).exists())
-                return fail(QStringLiteral("The folder %1 does not exist.").arg(home));
-            SetProgramFolderOverride(home);
-        } else {
-            return printUsage();
-        }
+    // The global options come before the command's name; everything from the name on is the
+    // command's to parse.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    for (const CliOption& option : GlobalOptions())
+        parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
+    if (!parser.parse(QCoreApplication::arguments()))
+        return programUsageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("version"))) {
+        out() << "mendor-cli " << MENDOR_VERSION << Qt::endl;
+        return kExitDone;
     }
+    if (parser.isSet(QStringLiteral("help"))) {
+        out() << ProgramHelp();
+        return kExitDone;
+    }
+    QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty())
-        return printUsage();
-
-    const auto found = registry().find(arguments.first());
-    if (found == registry().end())
-        return printUsage();
+        return programUsageError(QStringLiteral("No command given."));
+    const CliCommand* command = FindCommand(arguments.first());
+    if (!command)
+        return programUsageError(QStringLiteral("'%1' is not a command.").arg(arguments.first()));
     arguments.removeFirst();
 
-    LoadSettings();
-    const int code = found->second.handler(arguments);
-    out().flush();
-    err().flush();
-    return code;
+    if (parser.isSet(QStringLiteral("home"))) {
+        const QString home = QDir(parser.value(QStringLiteral("home"))).absolutePath();
+        if (!QDir(home).exists())
+            return fail(QStringLiteral("The folder %1 does not exist.").arg(home));
+        SetProgramFolderOverride(home);
+    }
+    return RunCommand(*command, arguments);
 }

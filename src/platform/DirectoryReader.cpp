@@ -2,9 +2,11 @@
 
 #include "platform/NameMapping.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -211,7 +213,7 @@ bool DirectoryReader::stat(DirectoryEntry& entry, Detail detail) {
     entry.size =
         entry.kind == EntryKind::Folder || S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode)
             ? 0
-            : std::int64_t(info.stx_size);
+            : std::int64_t(std::min<std::uint64_t>(info.stx_size, std::numeric_limits<std::int64_t>::max()));
     entry.accessed = info.stx_atime.tv_sec;
     entry.modified = info.stx_mtime.tv_sec;
     // Some file systems set the btime bit but leave the time 0: that is no creation time.

@@ -88,6 +88,8 @@ public:
     DirectoryReader& operator=(const DirectoryReader&) = delete;
 
     bool isOpen() const { return dir_ != nullptr; }
+    /// The open folder, for opening its entries by name.
+    int fd() const { return fd_; }
     const QByteArray& localPath() const { return localPath_; }
 
     /// The next entry other than "." and ".."; false at the end or when the folder cannot be

@@ -324,12 +324,9 @@ std::optional<std::uint32_t> VolumeSerialOf(const DriveInfo& drive) {
     return 0;
 }
 
-void SetHiddenAttribute(const QString& localPath) {
-    const Fd fd = OpenPath(localPath, O_RDONLY | O_NOFOLLOW);
-    if (!fd.valid())
-        return;
+void SetHiddenAttribute(int fd) {
     struct statfs fs {};
-    if (::fstatfs(fd.get(), &fs) != 0)
+    if (::fstatfs(fd, &fs) != 0)
         return;
     constexpr unsigned long kMsdosMagic = 0x4d44;
     constexpr unsigned long kExfatMagic = 0x2011BAB0;
@@ -340,9 +337,9 @@ void SetHiddenAttribute(const QString& localPath) {
 
     if (type == kMsdosMagic || type == kExfatMagic) {
         __u32 attributes = 0;
-        if (::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+        if (::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
             attributes |= kHidden;
-            if (::ioctl(fd.get(), FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0)
+            if (::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes) == 0)
                 return;
         }
     }
@@ -350,15 +347,15 @@ void SetHiddenAttribute(const QString& localPath) {
     const char* nativeAttribute =
         (type == kCifsMagic || type == kSmb2Magic) ? "user.cifs.dosattrib" : "system.ntfs_attrib";
     std::uint32_t attributes = 0;
-    if (::fgetxattr(fd.get(), nativeAttribute, &attributes, sizeof attributes) == sizeof attributes) {
+    if (::fgetxattr(fd, nativeAttribute, &attributes, sizeof attributes) == sizeof attributes) {
         attributes |= kHidden;
-        if (::fsetxattr(fd.get(), nativeAttribute, &attributes, sizeof attributes, 0) == 0)
+        if (::fsetxattr(fd, nativeAttribute, &attributes, sizeof attributes, 0) == 0)
             return;
     }
     // Samba and Wine read "0x.." text from user.DOSATTRIB. A binary form written by Samba is left
     // alone rather than replaced by a shorter one.
     char existing[64] = {};
-    const ssize_t length = ::fgetxattr(fd.get(), "user.DOSATTRIB", existing, sizeof existing - 1);
+    const ssize_t length = ::fgetxattr(fd, "user.DOSATTRIB", existing, sizeof existing - 1);
     std::uint32_t dos = 0;
     if (length > 0) {
         const QByteArray text(existing, length);
@@ -370,7 +367,7 @@ void SetHiddenAttribute(const QString& localPath) {
             return;
     }
     const QByteArray value = "0x" + QByteArray::number(dos | kHidden, 16);
-    ::fsetxattr(fd.get(), "user.DOSATTRIB", value.constData(), value.size(), 0);
+    ::fsetxattr(fd, "user.DOSATTRIB", value.constData(), value.size(), 0);
 }
 
 void EjectDrive(const DriveInfo& drive) {

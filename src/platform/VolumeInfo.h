@@ -30,8 +30,8 @@ QString VolumeLabelOf(const DriveInfo& drive);
 /// The 32-bit serial number Windows would report; nullopt when it cannot be read.
 std::optional<std::uint32_t> VolumeSerialOf(const DriveInfo& drive);
 
-/// Gives a file the hidden attribute where the file system keeps one. Best effort.
-void SetHiddenAttribute(const QString& localPath);
+/// Gives the open file fd the hidden attribute where its file system keeps one. Best effort.
+void SetHiddenAttribute(int fd);
 
 /// Unmounts and ejects the medium of a removable or optical drive. The result is not reported.
 void EjectDrive(const DriveInfo& drive);

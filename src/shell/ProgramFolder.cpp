@@ -26,6 +26,17 @@ QString executableFolder() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
 }
 
+/// The data files of an installed copy: <prefix>/share/mendor-pro beside <prefix>/bin (the
+/// install rules put them there); else the executable's own folder, as the build stages it.
+QString dataFolderOf(const QString& executableFolder) {
+    if (QFileInfo(executableFolder).fileName() == QLatin1String("bin")) {
+        const QString installed = QDir::cleanPath(executableFolder + QStringLiteral("/../share/mendor-pro"));
+        if (QFileInfo(installed + QStringLiteral("/template.qvt")).isFile())
+            return installed;
+    }
+    return executableFolder;
+}
+
 QString perUserFolder() {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty())
@@ -38,7 +49,7 @@ QString perUserFolder() {
 } // namespace
 
 QString InstallFolder() {
-    return installOverride().isEmpty() ? executableFolder() : installOverride();
+    return installOverride().isEmpty() ? dataFolderOf(executableFolder()) : installOverride();
 }
 
 QString ProgramFolder() {

@@ -256,14 +256,12 @@ void RepairDatabase(const QString& path) {
             while (rows.step())
                 volumes.insert(rows.columnText(0).trimmed().toLower());
         }
-        // Orphan tables: a volume table whose table name t has no index row.
+        // Orphan tables: a volume table whose table name t has no index row. A table is never
+        // dropped while an index row names it.
         Statement deleteRow =
             db.prepare(QStringLiteral("DELETE FROM \"index\" WHERE \"tablename\" = ?1 COLLATE NOCASE"));
         for (const QString& table : db.tableNames()) {
-            if (IsReservedTable(table))
-                continue;
-            const QString t = VolumeTableNameOf(table);
-            if (!t.isEmpty() && volumes.contains(t.toLower()))
+            if (IsReservedTable(table) || IsTableOfVolume(table, volumes))
                 continue;
             db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
             deleteRow.reset();

@@ -20,9 +20,14 @@ bool IsReservedTable(const QString& name) {
            n == QLatin1String("version");
 }
 
-QString VolumeTableNameOf(const QString& tableName) {
-    const int at = tableName.indexOf(QLatin1Char('_'));
-    return at < 0 ? QString() : tableName.left(at).trimmed();
+bool IsTableOfVolume(const QString& tableName, const QSet<QString>& tableNames) {
+    const QString name = tableName.toLower();
+    for (qsizetype at = name.indexOf(QLatin1Char('_')); at >= 0;
+         at = name.indexOf(QLatin1Char('_'), at + 1)) {
+        if (tableNames.contains(name.left(at).trimmed()))
+            return true;
+    }
+    return false;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 // The fixed tables of a catalog database and the table pair of each volume.
+#include <QSet>
 #include <QString>
 
 namespace mendor {
@@ -16,9 +17,10 @@ QString FilesTable(const QString& t);
 /// "msys", "sqlite_" or "~", or is index, dir_template, file_template or version.
 bool IsReservedTable(const QString& name);
 
-/// The table name t of a volume table: the text before its first "_" (trimmed); empty when
-/// the name has no "_".
-QString VolumeTableNameOf(const QString& tableName);
+/// Whether a table belongs to one of the volumes whose table names t are given (lower case,
+/// trimmed): its name is such a t, an underscore and a suffix, compared without regard to case.
+/// Every "_" of the name is tried, so a volume whose t itself holds one keeps its tables.
+bool IsTableOfVolume(const QString& tableName, const QSet<QString>& tableNames);
 
 /// Creates t_dirs and t_files with the column layout of the template tables (empty).
 void CreateVolumeTables(Database& db, const QString& t);

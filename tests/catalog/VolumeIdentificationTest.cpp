@@ -5,10 +5,14 @@
 #include "support/TestDriveMedium.h"
 #include "support/TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mendor;
 using mendor::test::ReadBytes;
@@ -222,4 +226,59 @@ TEST(IdentifyVolume, CdRomWithoutSerialAsksWithTheLongerPromptAndStaysSilentOnCa
     typing.answerInput(QStringLiteral("Holiday 2024"), kReadOnlyPrompt, kTitle);
     EXPECT_EQ(Identify(cd, kVolumeCdRom, typing), QStringLiteral("1Holiday120241"));
     EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("Mendor.cat"))));
+}
+
+TEST(IdentifyVolume, HostileMarkersAreNeitherFollowedNorBlockingNorReplaced) {
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(QStringLiteral("victim"));
+    const QString unborn = outside.filePath(QStringLiteral("unborn"));
+    WriteBytes(victim, "\r\nprecious");
+    const struct {
+        const char* what;
+        std::function<void(const QString& marker)> make;
+        bool refused; // the line is reported as unusable; otherwise a name is asked for
+    } cases[] = {
+        {"link to a file", [&](const QString& m) { QFile::link(victim, m); }, false},
+        {"dangling link", [&](const QString& m) { QFile::link(unborn, m); }, false},
+        {"link to a device", [](const QString& m) { QFile::link(QStringLiteral("/dev/zero"), m); }, false},
+        {"FIFO", [](const QString& m) { ASSERT_EQ(mkfifo(QFile::encodeName(m).constData(), 0644), 0); },
+         false},
+        {"hard link",
+         [&](const QString& m) { ASSERT_EQ(::link(QFile::encodeName(victim), QFile::encodeName(m)), 0); },
+         false},
+        {"no line break", [](const QString& m) { WriteBytes(m, QByteArray(1 << 20, '7')); }, true},
+        {"key separator", [](const QString& m) { WriteBytes(m, "abc_def\r\n"); }, true},
+        {"control character", [](const QString& m) { WriteBytes(m, "ab\tc\r\n"); }, true},
+        {"not UTF-8", [](const QString& m) { WriteBytes(m, "caf\xE9\r\n"); }, true},
+        {"blank", [](const QString& m) { WriteBytes(m, "   \r\n"); }, true},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir root;
+        const QString marker = root.filePath(QStringLiteral("Mendor.cat"));
+        c.make(marker);
+        const QByteArray before = QFileInfo(marker).isFile() ? ReadBytes(marker) : QByteArray();
+        TestDriveMedium medium(root.path());
+        ScriptedPrompter prompter;
+        if (c.refused)
+            prompter.expectMessage();
+        else
+            prompter.answerInput(QStringLiteral("typed"), kMarkerPrompt, kTitle);
+        EXPECT_EQ(Identify(medium, kVolumeRemovable, prompter),
+                  c.refused ? QString() : QStringLiteral("1typed1"))
+            << c.what;
+        if (c.refused) {
+            EXPECT_TRUE(prompter.messages().at(0).contains(QStringLiteral("Mendor.cat"))) << c.what;
+            EXPECT_EQ(ReadBytes(marker), before) << c.what;
+        }
+        EXPECT_TRUE(medium.hiddenFiles.isEmpty()) << c.what;
+        EXPECT_EQ(ReadBytes(victim), QByteArray("\r\nprecious")) << c.what;
+        EXPECT_FALSE(QFile::exists(unborn)) << c.what;
+    }
+}
+
+TEST(MarkerIdentity, KeepsEveryLineThatCanNameAVolume) {
+    EXPECT_EQ(MarkerIdentity("891253230"), QStringLiteral("891253230"));
+    EXPECT_EQ(MarkerIdentity("Disk.Vol"), QStringLiteral("disk"));
+    EXPECT_EQ(MarkerIdentity("\xC3\x84rger \xE2\x82\xAC"), QString::fromUtf8("\xC3\xA4rger \xE2\x82\xAC"));
+    EXPECT_FALSE(MarkerIdentity("a_b").has_value());
 }

@@ -1,10 +1,12 @@
 #include "catalog/ZipLister.h"
 
+#include "platform/MediumFile.h"
 #include "support/TestFiles.h"
 #include "support/TestZipArchive.h"
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
@@ -36,9 +38,18 @@ protected:
         tzset();
     }
 
+    /// The test folder, open.
+    int folder() {
+        if (!folder_.isOpen())
+            folder_ =
+                FileDescriptor(::open(QFile::encodeName(dir_.path()).constData(), O_RDONLY | O_DIRECTORY));
+        return folder_.get();
+    }
+
     QTemporaryDir dir_;
 
 private:
+    FileDescriptor folder_;
     bool hadZone_ = false;
     std::string oldZone_;
 };
@@ -55,7 +66,7 @@ TEST_F(ZipListerInZone, ListsPathsSizesAndWallClockDates) {
                      {"deep/er/caf\xC3\xA9.txt", QByteArray(70000, 'z')}},
                     when);
     ZipLister zip;
-    ASSERT_TRUE(zip.open(QFile::encodeName(path))) << zip.errorText().toStdString();
+    ASSERT_TRUE(zip.open(folder(), "a.zip")) << zip.errorText().toStdString();
     ASSERT_EQ(zip.count(), 4);
 
     std::map<QString, ZipMember> byPath;
@@ -82,20 +93,19 @@ TEST_F(ZipListerInZone, DamagedMissingAndForeignFilesReportAnError) {
     WriteZipArchive(good, {{"x.txt", QByteArray(5000, 'x')}}, DateFields(2010, 1, 2, 3, 4, 6));
     const QByteArray bytes = test::ReadBytes(good);
     const auto write = [&](const char* name, const QByteArray& content) {
-        const QString path = dir_.filePath(QString::fromLatin1(name));
-        test::WriteBytes(path, content);
-        return QFile::encodeName(path);
+        test::WriteBytes(dir_.filePath(QString::fromLatin1(name)), content);
+        return name;
     };
+    QFile::link(good, dir_.filePath(QStringLiteral("link.zip")));
     ZipLister zip;
-    for (const QByteArray& path :
+    for (const char* name :
          {write("zeros.zip", QByteArray(100000, '\0')), write("cut.zip", bytes.left(bytes.size() - 30)),
-          write("text.zip", "just some text"), write("empty.zip", QByteArray()),
-          QFile::encodeName(dir_.filePath(QStringLiteral("absent.zip")))}) {
-        EXPECT_FALSE(zip.open(path)) << path.constData();
+          write("text.zip", "just some text"), write("empty.zip", QByteArray()), "absent.zip", "link.zip"}) {
+        EXPECT_FALSE(zip.open(folder(), name)) << name;
         EXPECT_FALSE(zip.errorText().isEmpty());
         EXPECT_EQ(zip.count(), 0);
     }
-    EXPECT_TRUE(zip.open(QFile::encodeName(good)));
+    EXPECT_TRUE(zip.open(folder(), "good.zip"));
     EXPECT_EQ(zip.count(), 1);
 }
 

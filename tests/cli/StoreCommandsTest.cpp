@@ -73,13 +73,12 @@ TEST(StoreCommands, DescribeRenameMoveCompactAndDeleteAVolume) {
     EXPECT_EQ(column(music, "SELECT thedescription FROM \"index\""), QStringList{"it's \"mine\""});
 
     run({"rename-volume", "Music", "Backup", "Disc 1"});
-    EXPECT_TRUE(run({"move-volume", "Music", "Disc 1", "Archive"}).out.contains("Moving Disc 1 (files)"));
+    const CliResult moved = run({"move-volume", "Music", "Disc 1", "Archive"});
+    EXPECT_TRUE(moved.out.isEmpty() && moved.err.isEmpty()) << "no progress when piped";
     EXPECT_TRUE(column(music, "SELECT name FROM \"index\"").isEmpty());
     EXPECT_EQ(column(archive, "SELECT name FROM \"a1_files\""), QStringList{"a.txt"});
 
-    const CliResult compacted = run({"compact"});
-    EXPECT_TRUE(compacted.out.contains("Compacting Archive..."));
-    EXPECT_TRUE(compacted.out.contains("Compacting Music..."));
+    run({"compact"});
 
     run({"delete-volume", "Archive", "Disc 1", "--yes"});
     EXPECT_TRUE(column(archive, "SELECT name FROM \"index\"").isEmpty());

@@ -1,12 +1,14 @@
 // Drive facts read from real volumes mounted for the test: tmpfs, an ext4 loop image, a FAT
 // floppy image through fusefat and an ISO image through fuseiso; a UDF image read directly.
 #include "platform/DriveTable.h"
+#include "platform/MediumFile.h"
 #include "platform/VolumeInfo.h"
 #include "platform/VolumeSuperblock.h"
 #include "ScratchVolumes.h"
 #include "shell/ProfileFile.h"
 #include "support/TestFiles.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <QDir>
@@ -23,6 +25,11 @@ bool RunLine(const QString& line, QByteArray* output = nullptr) {
     QStringList words = line.split(' ');
     const QString program = words.takeFirst();
     return ScratchVolumes::run(program, words, output);
+}
+
+void Hide(const QString& file) {
+    const FileDescriptor fd(::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC));
+    SetHiddenAttribute(fd.get());
 }
 
 QByteArray Xattr(const QString& file, const char* name) {
@@ -75,7 +82,7 @@ TEST_F(RealVolumes, TmpfsIsARamDisk) {
     test::WriteBytes(marker, "1\n");
     if (::setxattr(QFile::encodeName(marker).constData(), "user.probe", "x", 1, 0) != 0)
         GTEST_SKIP() << "this kernel's tmpfs keeps no user attributes";
-    SetHiddenAttribute(marker);
+    Hide(marker);
     EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), "0x2");
 }
 
@@ -107,8 +114,8 @@ TEST_F(RealVolumes, Ext4LoopImageIsAFixedDiskWithLabelAndUuidSerial) {
     test::WriteBytes(marker, "1\n");
     test::WriteBytes(archived, "2\n");
     ASSERT_EQ(::setxattr(QFile::encodeName(archived).constData(), "user.DOSATTRIB", "0x20", 4, 0), 0);
-    SetHiddenAttribute(marker);
-    SetHiddenAttribute(archived);
+    Hide(marker);
+    Hide(archived);
     EXPECT_EQ(Xattr(marker, "user.DOSATTRIB"), "0x2");
     EXPECT_EQ(Xattr(archived, "user.DOSATTRIB"), "0x22");
 }

@@ -110,6 +110,8 @@ TEST(RepairDatabase, DropsOrphanTablesAndVolumesWithoutFolders) {
     FixtureVolume empty("e1", "Empty");
     const QString path = data.addDatabase("Music", {volumeWithOneFile("a1", "Kept")});
     data.addVolume("Music", empty);
+    // Older versions took table names with "_" from marker files: an index row keeps its tables.
+    data.addVolume("Music", volumeWithOneFile("abc_def", "Underscored"));
     {
         Database db = Database::open(path);
         CreateVolumeTables(db, "temp");
@@ -120,8 +122,8 @@ TEST(RepairDatabase, DropsOrphanTablesAndVolumesWithoutFolders) {
                                "CREATE VIEW \"AllTables\" AS SELECT * FROM \"a1_files\";"));
     }
     RepairDatabase(path);
-    EXPECT_EQ(VolumeTables(path), (QStringList{"a1_dirs", "a1_files"}));
-    EXPECT_EQ(Column(path, "SELECT name FROM \"index\""), QStringList{"Kept"});
+    EXPECT_EQ(VolumeTables(path), (QStringList{"a1_dirs", "a1_files", "abc_def_dirs", "abc_def_files"}));
+    EXPECT_EQ(Column(path, "SELECT name FROM \"index\""), (QStringList{"Kept", "Underscored"}));
     EXPECT_EQ(Column(path, "SELECT name FROM sqlite_master WHERE type='view'"), QStringList{"AllTables"});
     EXPECT_EQ(IntegrityCheck(path), "ok");
 

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <optional>
+#include <QFile>
 #include <QStringList>
 
 namespace mendor::test {
@@ -29,7 +30,10 @@ public:
         serialAnswers.pop_front();
         return answer;
     }
-    void hideFile(const QString& localPath) const override { hiddenFiles.append(localPath); }
+    /// Records the path of the hidden file.
+    void hideFile(int fd) const override {
+        hiddenFiles.append(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)));
+    }
     void eject() const override { ++ejects; }
 
     DiskSpace diskSpace{100'000'000'000, 40'000'000'000};
