@@ -4,59 +4,38 @@
 // when it exists; Ctrl-C stops after the folder being written, keeping the completed volumes.
 #include "cli/CatalogArguments.h"
 #include "cli/CliCommand.h"
-#include "cli/CliPrompter.h"
+#include "cli/TerminalProgress.h"
 #include "export/ExportChoices.h"
 #include "export/ExportRun.h"
-#include "shell/Flags.h"
 #include "store/VolumeMaintenance.h"
 
-#include <csignal>
-#include <QDateTime>
-#include <unistd.h>
+#include <QCommandLineParser>
 
 namespace mendor::cli {
 namespace {
 
-/// The progress through the current volume on one line of standard error, rewritten in place
-/// at most ten times a second, when it is a terminal.
-class TerminalExportView : public ExportRunView {
-public:
-    explicit TerminalExportView(QStringList names)
-        : names_(std::move(names)), terminal_(isatty(STDERR_FILENO) == 1) {}
-    ~TerminalExportView() override {
-        if (shown_)
-            err() << "\r\x1b[K";
-        err().flush();
-    }
-    TerminalExportView(const TerminalExportView&) = delete;
-    TerminalExportView& operator=(const TerminalExportView&) = delete;
+const QString kCommand = QStringLiteral("export");
 
-    void status(const QString&) override {}
-    void setProgressMaximum(int maximum) override { maximum_ = maximum; }
-    void setProgressValue(int value) override {
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        if (!terminal_ || value == 0 || now - shownAt_ < 100)
-            return;
-        shownAt_ = now;
-        shown_ = true;
-        err() << "\r\x1b[K" << names_.value(current_).left(60) << ": " << value << " of " << maximum_
-              << " folders";
-        err().flush();
-    }
-    void volumeExported(int index) override { current_ = index + 1; }
+/// The progress through each volume's folders on the terminal, with the volume's name.
+class ExportProgress : public ExportRunView {
+public:
+    explicit ExportProgress(const QList<ExportItem>& items) : items_(items) { showVolume(0); }
+
+    void status(const QString& text) override { terminal_.status(text); }
+    void setProgressMaximum(int maximum) override { terminal_.setProgressMaximum(maximum); }
+    void setProgressValue(int value) override { terminal_.setProgressValue(value); }
+    void pause(int count) override { terminal_.pause(count); }
+    void volumeExported(int index) override { showVolume(index + 1); }
 
 private:
-    QStringList names_;
-    bool terminal_;
-    bool shown_ = false;
-    qint64 shownAt_ = 0;
-    int maximum_ = 0;
-    int current_ = 0;
-};
+    void showVolume(int index) {
+        if (index < items_.size())
+            terminal_.status(QStringLiteral("Exporting %1...").arg(items_[index].volumeName));
+    }
 
-extern "C" void RequestExportAbort(int) {
-    gAbort.store(kFlagSet);
-}
+    const QList<ExportItem>& items_;
+    TerminalProgress terminal_;
+};
 
 /// A whole number from min to max; std::nullopt for anything else.
 std::optional<int> numberIn(const QString& text, int min, int max) {
@@ -90,88 +69,80 @@ std::optional<QList<ExportItem>> itemsNamedBy(const QString& argument) {
     return items;
 }
 
-int RunExportCommand(const QStringList& arguments) {
+int RunExportCommand(const QCommandLineParser& parsed) {
+    if (!parsed.isSet(QStringLiteral("format")) || !parsed.isSet(QStringLiteral("out")))
+        return usageError(kCommand, QStringLiteral("The options --format and --out are required."));
+    const std::optional<int> format =
+        numberIn(parsed.value(QStringLiteral("format")), 0, kExportFormatCount - 1);
+    if (!format)
+        return usageError(kCommand, QStringLiteral("--format takes 0, 1, 2 or 3."));
     ExportSettings settings;
-    std::optional<int> format;
-    QString out;
-    QStringList volumes;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == QLatin1String("--format") && hasValue) {
-            format = numberIn(arguments[++i], 0, kExportFormatCount - 1);
-            if (!format)
-                return usageError("export");
-        } else if (argument == QLatin1String("--depth") && hasValue) {
-            const std::optional<int> depth = numberIn(arguments[++i], 0, kUnlimitedDepth);
-            if (!depth)
-                return usageError("export");
-            settings.depth = *depth;
-        } else if (argument == QLatin1String("--out") && hasValue) {
-            out = arguments[++i];
-        } else if (argument == QLatin1String("--no-folders")) {
-            settings.folders = false;
-        } else if (argument == QLatin1String("--no-files")) {
-            settings.files = false;
-        } else if (argument == QLatin1String("--no-info")) {
-            settings.volumeInfo = false;
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return usageError("export");
-        } else {
-            volumes.append(argument);
-        }
-    }
-    if (!format || out.isEmpty() || volumes.isEmpty())
-        return usageError("export");
     settings.format = ExportFormat(*format);
+    if (parsed.isSet(QStringLiteral("depth"))) {
+        const std::optional<int> depth = numberIn(parsed.value(QStringLiteral("depth")), 0, kUnlimitedDepth);
+        if (!depth)
+            return usageError(kCommand, QStringLiteral("--depth takes a number from 0 to 10."));
+        settings.depth = *depth;
+    }
+    settings.folders = !parsed.isSet(QStringLiteral("no-folders"));
+    settings.files = !parsed.isSet(QStringLiteral("no-files"));
+    settings.volumeInfo = !parsed.isSet(QStringLiteral("no-info"));
+    const QString out = parsed.value(QStringLiteral("out"));
 
-    return runCommand([&] {
-        QList<ExportItem> items;
-        for (const QString& argument : volumes) {
-            const auto named = itemsNamedBy(argument);
-            if (!named)
-                return 1;
-            items += *named;
-        }
-        QStringList names;
-        for (const ExportItem& item : items)
-            names.append(item.volumeName);
+    QList<ExportItem> items;
+    for (const QString& argument : parsed.positionalArguments()) {
+        const auto named = itemsNamedBy(argument);
+        if (!named)
+            return kExitFailed;
+        items += *named;
+    }
 
-        ExportResult result;
-        {
-            TerminalExportView view(names);
-            gAbort.store(kFlagClear);
-            struct sigaction action {};
-            action.sa_handler = RequestExportAbort;
-            action.sa_flags = SA_RESETHAND;
-            sigemptyset(&action.sa_mask);
-            sigaction(SIGINT, &action, nullptr);
-            result = RunExport(out, settings, items, view);
-            signal(SIGINT, SIG_DFL);
-        }
-        switch (result.outcome) {
-        case ExportOutcome::Completed:
-            return 0;
-        case ExportOutcome::Aborted:
-            err() << (result.volumesWritten == 0
-                          ? QStringLiteral("Export aborted; no listing was written.")
-                          : QStringLiteral("Export aborted; %1 holds the first %2 of %3 volumes.")
-                                .arg(out)
-                                .arg(result.volumesWritten)
-                                .arg(items.size()))
-                  << Qt::endl;
-            return 130;
-        case ExportOutcome::Failed:
-            break;
-        }
-        return fail(QStringLiteral("Can't write the exported file: %1").arg(result.error));
-    });
+    ExportResult result;
+    {
+        ExportProgress progress(items);
+        result = RunExport(out, settings, items, progress);
+    }
+    switch (result.outcome) {
+    case ExportOutcome::Completed:
+        return kExitDone;
+    case ExportOutcome::Aborted:
+        err() << (result.volumesWritten == 0
+                      ? QStringLiteral("Export aborted; nothing was written.")
+                      : QStringLiteral("Export aborted; %1 holds the first %2 of %3 volumes.")
+                            .arg(out)
+                            .arg(result.volumesWritten)
+                            .arg(items.size()))
+              << Qt::endl;
+        return kExitAborted;
+    case ExportOutcome::Failed:
+        break;
+    }
+    return fail(QStringLiteral("Can't write the exported file: %1").arg(result.error));
 }
 
-const CliCommandRegistrar registrar("export",
-                                    "--format 0|1|2|3 [--depth N] [--no-folders] [--no-files] [--no-info] "
-                                    "--out FILE DB[/VOLUME]...",
-                                    RunExportCommand);
+const CliCommandRegistrar registrar({
+    .name = "export",
+    .synopsis =
+        "--format 0|1|2|3 [--depth N] [--no-folders] [--no-files] [--no-info] --out FILE DB[/VOLUME]...",
+    .summary = "write catalogued volumes as a text listing",
+    .options =
+        {
+            {{"format"},
+             "N",
+             "0 tree with indentation, 1 simple list, 2 full paths, 3 itemized list with sizes, dates and "
+             "descriptions (tab-separated)"},
+            {{"depth"},
+             "N",
+             "folder levels below the root to include, 0 to 9; 10 (the default) includes all"},
+            {{"no-folders"}, {}, "leave out the folder lines"},
+            {{"no-files"}, {}, "leave out the file lines"},
+            {{"no-info"}, {}, "leave out each volume's information and the column headings"},
+            {{"out"}, "FILE", "the listing to write; a file of that name is replaced"},
+        },
+    .arguments = {{"DB[/VOLUME]", "a database (all its volumes) or one volume of it", false, true}},
+    .handler = RunExportCommand,
+    .abortable = true,
+});
 
 } // namespace
 } // namespace mendor::cli
