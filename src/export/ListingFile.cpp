@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace mendor {
@@ -32,8 +33,9 @@ void syncFolder(const QByteArray& folder) {
 
 ListingFile::ListingFile(const QString& destination) : destination_(destination) {
     const QFileInfo info(destination);
-    const QString stem = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.');
-    // The mode 0666 lets the umask decide the listing's permissions, as for any file the user
+    // A short name of its own, so that the longest file name still leaves room for it.
+    const QString stem = info.absolutePath() + QStringLiteral("/.listing-");
+    // The mode 0666 lets the umask decide a new listing's permissions, as for any file the user
     // creates; O_EXCL never touches a file that is already there.
     for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
         const QString suffix = QString::number(QRandomGenerator::global()->generate() & 0xffffffu, 36);
@@ -84,6 +86,12 @@ void ListingFile::truncate(std::int64_t mark) {
 
 void ListingFile::commit() {
     writeBuffer();
+    // A listing that replaces a file keeps that file's permissions.
+    const QByteArray target = QFile::encodeName(destination_);
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ::fchmod(fd_, existing.st_mode & 07777) != 0)
+        fail(QStringLiteral("cannot write %1").arg(destination_), errno);
     if (::fsync(fd_) != 0)
         fail(QStringLiteral("cannot write %1").arg(destination_), errno);
     const int closed = ::close(fd_);
@@ -93,7 +101,6 @@ void ListingFile::commit() {
         ::unlink(temporaryPath_.constData());
         fail(QStringLiteral("cannot write %1").arg(destination_), error);
     }
-    const QByteArray target = QFile::encodeName(destination_);
     if (::rename(temporaryPath_.constData(), target.constData()) != 0) {
         const int error = errno;
         ::unlink(temporaryPath_.constData());

@@ -7,6 +7,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace mendor {
@@ -189,6 +190,8 @@ TEST_F(ExportTest, FilesByNameWithoutRegardToCase) {
 
 TEST_F(ExportTest, VolumesFollowEachOtherAndReplaceAnOldFile) {
     WriteBytes(out(), QByteArray(100000, 'x'));
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    QFile::setPermissions(out(), ownerOnly);
     const ExportSettings settings{.format = ExportFormat::List, .files = false};
     const ExportResult result = run(settings, {QStringLiteral("work disk"), QStringLiteral("Other")});
     EXPECT_EQ(result.outcome, ExportOutcome::Completed);
@@ -207,6 +210,7 @@ TEST_F(ExportTest, VolumesFollowEachOtherAndReplaceAnOldFile) {
     EXPECT_EQ(ReadBytes(out()),
               Lines(kInformation + QStringList{"E:\\", "Docs\\", "Sub\\", "Музыка\\"} + other));
     EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+    EXPECT_EQ(QFile::permissions(out()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 }
 
 TEST_F(ExportTest, AbortKeepsTheCompletedVolumesOnly) {
