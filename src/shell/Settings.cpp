@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <QDir>
 #include <QFileInfo>
 
@@ -19,6 +20,8 @@ const QString kOptionsSection = QStringLiteral("Options");
 const QString kWindowSection = QStringLiteral("Window");
 const QString kFilePaneSection = QStringLiteral("FilePane");
 const QString kSearchPaneSection = QStringLiteral("SearchPane");
+// A read's default that no stored value can equal: a value is always one line.
+const QString kAbsent = QStringLiteral("\n");
 
 constexpr std::int16_t kDefaultColumnWidth = 100;
 constexpr int kFilePaneReadColumns = 9;
@@ -151,6 +154,8 @@ void LoadSettings() {
         ini.readString(kOptionsSection, QStringLiteral("gDataPath"), ProgramFolder());
     oCheckDesc = flag("oCheckDesc", 1);
     oUseAppPath = flag("oUseAppPath", 1);
+    oChecksums = flag("oChecksums", 0);
+    oOtherArchives = flag("oOtherArchives", 0);
 
     // A data folder that holds no database is most likely a stale setting (a removed disk, a
     // renamed folder): the program folder is used instead, and the next save stores it.
@@ -178,6 +183,13 @@ void SaveOptions() {
     ini.writeString(kOptionsSection, QStringLiteral("gDataPath"), gDataPath.trimmed());
     flag("oCheckDesc", oCheckDesc);
     flag("oUseAppPath", oUseAppPath);
+    // The later options are written once they are on or the file already has them, so that a
+    // file of default settings holds the eleven keys alone.
+    for (const auto& [key, value] :
+         {std::pair{"oChecksums", oChecksums}, {"oOtherArchives", oOtherArchives}}) {
+        if (value != 0 || ini.readString(kOptionsSection, QLatin1String(key), kAbsent) != kAbsent)
+            flag(key, value);
+    }
 }
 
 void SetDefaultFilePaneWidths() {

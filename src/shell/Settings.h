@@ -24,7 +24,8 @@ std::int16_t ReadProfileNumber(const QString& text);
 /// list modes 1 to 4.
 void LoadSettings();
 
-/// Writes the eleven "Options" keys in table order.
+/// Writes the eleven "Options" keys in table order, then oChecksums and oOtherArchives when
+/// they are on or the file already holds them.
 void SaveOptions();
 
 /// Sets the browse widths of list modes 1 to 4, columns 1 to 9, to 100: the start-up step that

@@ -91,6 +91,15 @@ Statement& Statement::bindNull(int index) {
     return *this;
 }
 
+Statement& Statement::bindBlob(int index, const QByteArray& bytes) {
+    if (bytes.isNull())
+        return bindNull(index);
+    check(
+        sqlite3_bind_blob64(stmt_, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT),
+        "bind");
+    return *this;
+}
+
 bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
@@ -166,6 +175,15 @@ QByteArrayView Statement::columnUtf8(int column) const {
     if (!text)
         return {};
     return QByteArrayView(text, sqlite3_value_bytes(value));
+}
+
+QByteArray Statement::columnBlob(int column) const {
+    if (isNull(column))
+        return QByteArray();
+    const void* bytes = sqlite3_column_blob(stmt_, column);
+    // An empty BLOB has no bytes to point at.
+    return bytes ? QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(stmt_, column))
+                 : QByteArray("", 0);
 }
 
 // ---- Database -------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <concepts>
 #include <cstdint>
 #include <optional>
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -57,6 +58,8 @@ public:
     /// Text already in UTF-8, bound without converting it; a null QByteArray binds NULL.
     Statement& bindUtf8(int index, const QByteArray& utf8);
     Statement& bindNull(int index);
+    /// Bytes stored as they stand (a BLOB); a null QByteArray binds NULL.
+    Statement& bindBlob(int index, const QByteArray& bytes);
 
     /// Advances to the next row; false when there is none (the statement is done).
     bool step();
@@ -74,7 +77,8 @@ public:
     std::int64_t columnInt(int column) const;
     /// The column's number, or nothing for NULL.
     std::optional<std::int64_t> columnIntOrNull(int column) const;
-    QString columnText(int column) const; ///< NULL reads as a null QString
+    QString columnText(int column) const;    ///< NULL reads as a null QString
+    QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
     /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
     /// next step, reset or column access of this statement.
     QByteArrayView columnUtf8(int column) const;

@@ -293,8 +293,8 @@ void RepairDatabase(const QString& path) {
             }
             if (hasFolders)
                 continue;
-            db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(DirsTable(t))));
-            db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(FilesTable(t))));
+            for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)})
+                db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
             deleteVolume.reset();
             deleteVolume.bind(1, t);
             try {

@@ -10,6 +10,9 @@
 // every folder above it, and the removed folders and files off the volume's counts in index, so
 // that what the tree, the lists and the totals show stays the sum of what is left. Deleting a
 // file takes its size off the folders above it in the same way.
+//
+// A volume's checksums (t_sums, when it has them) go wherever its table pair goes: they move
+// and are deleted with it, and the checksums of deleted files are deleted with the files.
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -53,8 +56,8 @@ bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& pr
 /// has no index row or the database failed (reported).
 std::optional<QString> DescribeVolume(const QString& volumeKey, const QString& label, Prompter& prompter);
 
-/// Asks "Delete this Volume?" and removes the index row and both tables, ignoring every error
-/// (tables already missing are no obstacle). True after Yes.
+/// Asks "Delete this Volume?" and removes the index row and the tables (checksums included), ignoring every
+/// error (tables already missing are no obstacle). True after Yes.
 bool DeleteVolume(const QString& volumeKey, Prompter& prompter);
 
 /// Asks for a description of each item in turn and stores it (Cancel stores an empty one).

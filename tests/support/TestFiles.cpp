@@ -24,6 +24,19 @@ QString CopyTemplate(const QString& path) {
     return path;
 }
 
+bool RunTool(const QString& workDir, const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setWorkingDirectory(workDir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == 0)
+        return true;
+    ADD_FAILURE() << program.toStdString() << " failed: " << process.readAll().toStdString()
+                  << process.errorString().toStdString();
+    return false;
+}
+
 CliResult RunCli(const QString& home, const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(MENDOR_TEST_PROGRAM_DIR "/mendor-cli"),

@@ -16,6 +16,10 @@ QByteArray ReadBytes(const QString& path);
 /// A writable copy of the staged template.qvt at path.
 QString CopyTemplate(const QString& path);
 
+/// Runs a program of the system (tar, 7z, xorriso ...) in workDir; a failure to start or a
+/// nonzero exit is a test failure. True when it succeeded.
+bool RunTool(const QString& workDir, const QString& program, const QStringList& arguments);
+
 struct CliResult {
     int exitCode = -1; ///< -1 when it crashed or did not end
     QString out;
