@@ -30,8 +30,6 @@ public:
     ListingFile(const ListingFile&) = delete;
     ListingFile& operator=(const ListingFile&) = delete;
 
-    const QString& destination() const { return destination_; }
-
     /// The text not written yet, which formatters append to directly.
     TextBuffer& text() { return buffer_; }
     /// Writes the text out once it has grown large; formatters call it after each line or so.
