@@ -29,41 +29,34 @@ ResultReader::ResultReader(const Statement& statement)
 ResultRow ResultReader::read(const Statement& statement, bool folder) {
     ResultRow row;
     row.folder = folder;
-    row.id = statement.columnInt(id_);
+    // Each text is used before the next column is read: the bytes are the statement's own.
     const QByteArrayView name = statement.columnUtf8(name_);
-    row.name = statement.columnText(name_);
-    row.size = statement.columnInt(size_);
+    row.name = name.isNull() ? QString() : QString::fromUtf8(name);
     if (folder) {
         row.type = ResultTypeName(folder, row.name);
     } else {
         // The type depends only on the extension: asked once per extension, not per row.
         const qsizetype dot = name.lastIndexOf('.');
-        if (dot < 0) {
-            if (noExtensionType_.isNull())
-                noExtensionType_ = ResultTypeName(false, row.name);
-            row.type = noExtensionType_;
-        } else {
-            const QByteArrayView extension = name.sliced(dot);
-            auto type = fileTypes_.find(std::string(extension.data(), std::size_t(extension.size())));
-            if (type == fileTypes_.end())
-                type = fileTypes_
-                           .emplace(std::string(extension.data(), std::size_t(extension.size())),
-                                    ResultTypeName(false, row.name))
-                           .first;
-            row.type = type->second;
-        }
+        const std::string extension =
+            dot < 0 ? std::string() : std::string(name.sliced(dot).data(), name.size() - dot);
+        auto type = fileTypes_.find(extension);
+        if (type == fileTypes_.end())
+            type = fileTypes_.emplace(extension, ResultTypeName(false, row.name)).first;
+        row.type = type->second;
     }
-    row.created = dateOf(statement, created_);
-    row.modified = dateOf(statement, modified_);
-    row.accessed = dateOf(statement, accessed_);
     const QByteArrayView attrib = statement.columnUtf8(attrib_);
     auto shared = attribs_.find(std::string(attrib.data(), std::size_t(attrib.size())));
     if (shared == attribs_.end())
         shared = attribs_
                      .emplace(std::string(attrib.data(), std::size_t(attrib.size())),
-                              statement.columnText(attrib_))
+                              attrib.isNull() ? QString() : QString::fromUtf8(attrib))
                      .first;
     row.attrib = shared->second;
+    row.id = statement.columnInt(id_);
+    row.size = statement.columnInt(size_);
+    row.created = dateOf(statement, created_);
+    row.modified = dateOf(statement, modified_);
+    row.accessed = dateOf(statement, accessed_);
     row.description = statement.columnText(description_);
     return row;
 }

@@ -32,8 +32,7 @@ private:
     int modified_;
     int accessed_;
     std::unordered_map<std::string, QString> attribs_;
-    std::unordered_map<std::string, QString> fileTypes_; ///< by the text after the name's last "."
-    QString noExtensionType_;
+    std::unordered_map<std::string, QString> fileTypes_; ///< by the name's last "." and what follows
 };
 
 } // namespace mendor

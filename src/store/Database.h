@@ -13,6 +13,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -77,9 +78,12 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
+    /// The column's number, or nothing for NULL.
+    std::optional<std::int64_t> columnIntOrNull(int column) const;
     QString columnText(int column) const;    ///< NULL reads as a null QString
     QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
-    /// The text as the engine holds it (UTF-8), valid until the next step; empty for NULL.
+    /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
+    /// next step, reset or column access of this statement.
     QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.
