@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/JetFunctions.h"
 #include "store/Schema.h"
 
 #include <optional>
@@ -15,6 +16,11 @@ namespace {
 constexpr int kBusyTimeoutMs = 3000;
 // Opening retries when the file was replaced under it; a file replaced this often is refused.
 constexpr int kOpenAttempts = 3;
+// How much of a database file searches read through memory mapping.
+constexpr qint64 kMappedReadBytes = qint64(1) << 30;
+// Memory for the duplicate search's sorts (kilobytes), and the engine's helper threads for them.
+constexpr int kSortCacheKilobytes = 128 * 1024;
+constexpr int kSortThreads = 2;
 
 std::string errorText(sqlite3* db, const char* what) {
     return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -154,11 +160,29 @@ std::int64_t Statement::columnInt(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
 
+std::optional<std::int64_t> Statement::columnIntOrNull(int column) const {
+    // One call for the column; the value calls after it are cheap. The value is one that SQLite
+    // does not lock, which is safe as a connection serves one thread at a time.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_value_int64(value);
+}
+
 QString Statement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (!text)
         return QString();
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
+}
+
+QByteArrayView Statement::columnUtf8(int column) const {
+    // As in columnIntOrNull.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_value_bytes(value));
 }
 
 QByteArray Statement::columnBlob(int column) const {
@@ -186,7 +210,9 @@ Database Database::openWith(const QString& path, int flags) {
         if (!lock)
             throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.",
                            SQLITE_BUSY);
-        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+        // A connection serves one thread at a time (a worker may take one over, never share it),
+        // so the engine's locking around every call is left out.
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             const std::string message =
                 "Cannot open " + path.toStdString() + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -205,6 +231,10 @@ Database Database::openWith(const QString& path, int flags) {
     // A double-quoted name that names no column is an error, never read as a string literal.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    if (!RegisterJetFunctions(db)) {
+        sqlite3_close(db);
+        throw SqlError("Cannot open " + path.toStdString() + ": out of memory", SQLITE_NOMEM);
+    }
     Database database(db, path, std::move(*lock));
     // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
     try {
@@ -284,6 +314,17 @@ void Database::exec(const QString& sql) {
         sqlite3_free(error);
         throw SqlError(message + " in: " + sql.toStdString(), rc);
     }
+}
+
+void Database::preferMappedReads() noexcept {
+    execIgnoringErrors(QStringLiteral("PRAGMA mmap_size = %1").arg(kMappedReadBytes));
+}
+
+void Database::preferLargeSorts() noexcept {
+    execIgnoringErrors(
+        QStringLiteral("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -%1; PRAGMA threads = %2")
+            .arg(kSortCacheKilobytes)
+            .arg(kSortThreads));
 }
 
 bool Database::execIgnoringErrors(const QString& sql) noexcept {

@@ -6,11 +6,16 @@
 // of scope), so no handle is open while a file is renamed, deleted, compacted or moved. An open
 // Database holds a shared DatabaseLock on its file, which tells renaming, deleting and
 // compacting that the file is in use.
+//
+// A Database and its Statements are used by one thread at a time (the engine does not lock each
+// call): a search reads with one connection per thread.
 #include "store/DatabaseLock.h"
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -80,8 +85,13 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
+    /// The column's number, or nothing for NULL.
+    std::optional<std::int64_t> columnIntOrNull(int column) const;
     QString columnText(int column) const;    ///< NULL reads as a null QString
     QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
+    /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
+    /// next step, reset or column access of this statement.
+    QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.
     bool isNull(const QString& name) const { return isNull(requireColumn(name)); }
@@ -115,6 +125,13 @@ public:
 
     const QString& path() const { return path_; }
     sqlite3* handle() const { return db_; }
+
+    /// Reads large tables through memory mapping rather than copies into the page cache:
+    /// faster for searches that scan a million rows. Harmless when the engine declines.
+    void preferMappedReads() noexcept;
+    /// Sorts and groups of a million rows in memory, on helper threads, rather than through
+    /// temporary files: for the duplicate search. Harmless when the engine declines.
+    void preferLargeSorts() noexcept;
 
     /// Runs one or more statements; a failure raises SqlError.
     void exec(const QString& sql);
