@@ -152,11 +152,29 @@ std::int64_t Statement::columnInt(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
 
+std::optional<std::int64_t> Statement::columnIntOrNull(int column) const {
+    // One call for the column; the value calls after it are cheap. The value is one that SQLite
+    // does not lock, which is safe as a connection serves one thread at a time.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_value_int64(value);
+}
+
 QString Statement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (!text)
         return QString();
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
+}
+
+QByteArrayView Statement::columnUtf8(int column) const {
+    // As in columnIntOrNull.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_value_bytes(value));
 }
 
 QByteArray Statement::columnBlob(int column) const {
@@ -184,7 +202,9 @@ Database Database::openWith(const QString& path, int flags) {
         if (!lock)
             throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.",
                            SQLITE_BUSY);
-        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+        // A connection serves one thread at a time (a worker may take one over, never share it),
+        // so the engine's locking around every call is left out.
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             const std::string message =
                 "Cannot open " + path.toStdString() + ": " + (db ? sqlite3_errmsg(db) : "out of memory");

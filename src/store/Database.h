@@ -10,7 +10,9 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -73,8 +75,13 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
+    /// The column's number, or nothing for NULL.
+    std::optional<std::int64_t> columnIntOrNull(int column) const;
     QString columnText(int column) const;    ///< NULL reads as a null QString
     QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
+    /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
+    /// next step, reset or column access of this statement.
+    QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.
     bool isNull(const QString& name) const { return isNull(requireColumn(name)); }

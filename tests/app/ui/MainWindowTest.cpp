@@ -270,20 +270,21 @@ TEST_F(MainWindowTest, ToolbarShowsOnlyWiredButtonsAndKeepsTheirFixedOrder) {
         }
         return keys;
     };
-    EXPECT_EQ(buttonKeys(), QStringList({"options", "help"}));
+    EXPECT_EQ(buttonKeys(), QStringList({"options", "Export", "help"}));
     EXPECT_EQ(window.toolbarAction("catalog"), nullptr);
 
     int runs = 0;
-    window.addToolbarAction("Export", "Export data", [&] { ++runs; });
+    window.addToolbarAction("newdb", "Create a new database", [&] { ++runs; });
     window.addToolbarAction("catalog", "Catalog a new volume", [&] {
         ++runs;
         throw std::runtime_error("no drive");
     });
     window.addToolbarAction("compact", "Compact ALL Databases", [] {});
-    EXPECT_EQ(buttonKeys(), QStringList({"catalog", "compact", "options", "Export", "help"}));
+    EXPECT_EQ(buttonKeys(), QStringList({"catalog", "newdb", "compact", "options", "Export", "help"}));
+    EXPECT_EQ(window.toolbarAction("Export")->toolTip(), QStringLiteral("Export data"));
 
     window.toolbarAction("catalog")->trigger();
-    window.toolbarAction("Export")->trigger();
+    window.toolbarAction("newdb")->trigger();
     EXPECT_EQ(runs, 2);
 }
 
