@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include "store/JetFunctions.h"
+
 #include <optional>
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -13,6 +15,11 @@ namespace {
 constexpr int kBusyTimeoutMs = 3000;
 // Opening retries when the file was replaced under it; a file replaced this often is refused.
 constexpr int kOpenAttempts = 3;
+// How much of a database file searches read through memory mapping.
+constexpr qint64 kMappedReadBytes = qint64(1) << 30;
+// Memory for the duplicate search's sorts (kilobytes), and the engine's helper threads for them.
+constexpr int kSortCacheKilobytes = 128 * 1024;
+constexpr int kSortThreads = 2;
 
 std::string errorText(sqlite3* db, const char* what) {
     return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -220,6 +227,10 @@ Database Database::openWith(const QString& path, int flags) {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
+    if (!RegisterJetFunctions(db)) {
+        sqlite3_close(db);
+        throw SqlError("Cannot open " + path.toStdString() + ": out of memory", SQLITE_NOMEM);
+    }
     Database database(db, path, std::move(*lock));
     // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
     try {
@@ -275,6 +286,17 @@ void Database::exec(const QString& sql) {
         sqlite3_free(error);
         throw SqlError(message + " in: " + sql.toStdString(), rc);
     }
+}
+
+void Database::preferMappedReads() noexcept {
+    execIgnoringErrors(QStringLiteral("PRAGMA mmap_size = %1").arg(kMappedReadBytes));
+}
+
+void Database::preferLargeSorts() noexcept {
+    execIgnoringErrors(
+        QStringLiteral("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -%1; PRAGMA threads = %2")
+            .arg(kSortCacheKilobytes)
+            .arg(kSortThreads));
 }
 
 bool Database::execIgnoringErrors(const QString& sql) noexcept {
