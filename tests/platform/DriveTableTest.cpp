@@ -111,19 +111,12 @@ TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
     EXPECT_EQ(table.drives().size(), 6); // with A: for the floppy drive
 }
 
+/// F: is mounted inside E:; D: is an optical drive without a disc.
 DriveTable SampleTable() {
-    DriveInfo c;
-    c.letter = 'C';
-    c.root = "/";
-    DriveInfo e;
-    e.letter = 'E';
-    e.root = "/media/u/disc";
-    DriveInfo f;
-    f.letter = 'F';
-    f.root = "/media/u/disc/inner";
-    DriveInfo d; // an optical drive without a disc
-    d.letter = 'D';
-    return DriveTable({f, c, e, d});
+    return DriveTable({{'F', "/media/u/disc/inner", {}, {}},
+                       {'C', "/", {}, {}},
+                       {'E', "/media/u/disc", {}, {}},
+                       {'D', {}, {}, {}}});
 }
 
 TEST(DriveTablePaths, ConvertBothWaysByTheLongestRoot) {
