@@ -12,14 +12,15 @@ void TextSortModel::sortByText(int column, bool descending) {
     const auto size = static_cast<std::size_t>(count);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
-    // Each text is made once, not once per comparison: a million rows take some 20 million.
+    // Each text is made and case-folded once, not once per comparison: a million rows take some
+    // 20 million comparisons, which then compare plain characters.
     std::vector<QString> texts(size);
     for (int row = 0; row < count; ++row)
-        texts[std::size_t(row)] = sortText(row, column);
+        texts[std::size_t(row)] = sortText(row, column).toCaseFolded();
     std::vector<int> order(size);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = QString::compare(texts[std::size_t(a)], texts[std::size_t(b)], Qt::CaseInsensitive);
+        const int c = QString::compare(texts[std::size_t(a)], texts[std::size_t(b)], Qt::CaseSensitive);
         return descending ? c > 0 : c < 0;
     });
     texts = {};

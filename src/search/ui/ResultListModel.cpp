@@ -82,11 +82,23 @@ QString ResultListModel::sortText(int row, int column) const {
     return ResultText(rows_[std::size_t(row)], column);
 }
 
+// In place, one cycle of the permutation after the other: a second set of a million rows would
+// double the list's memory for a moment.
 void ResultListModel::reorderRows(const std::vector<int>& order) {
-    std::deque<ResultRow> sorted;
-    for (const int from : order)
-        sorted.push_back(std::move(rows_[std::size_t(from)]));
-    rows_ = std::move(sorted);
+    std::vector<bool> placed(order.size());
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        ResultRow first = std::move(rows_[start]);
+        std::size_t at = start;
+        while (std::size_t(order[at]) != start) {
+            rows_[at] = std::move(rows_[std::size_t(order[at])]);
+            placed[at] = true;
+            at = std::size_t(order[at]);
+        }
+        rows_[at] = std::move(first);
+        placed[at] = true;
+    }
 }
 
 } // namespace mendor
