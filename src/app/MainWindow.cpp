@@ -36,7 +36,7 @@ constexpr int kPauseSleepMilliseconds = 5;
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), tabStripWidth_(kSearchPaneLeftWidth) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), browseLeftWidth_(kSearchPaneLeftWidth) {
     setWindowTitle(kProgramTitle);
     setWindowIcon(ImageLibrary::icon(QStringLiteral("mendor")));
     createToolbar();

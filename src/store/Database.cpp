@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include "store/JetFunctions.h"
+#include "store/Schema.h"
 
 #include <optional>
 #include <QFileInfo>
@@ -227,6 +228,9 @@ Database Database::openWith(const QString& path, int flags) {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
+    // A double-quoted name that names no column is an error, never read as a string literal.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     if (!RegisterJetFunctions(db)) {
         sqlite3_close(db);
         throw SqlError("Cannot open " + path.toStdString() + ": out of memory", SQLITE_NOMEM);
@@ -236,9 +240,33 @@ Database Database::openWith(const QString& path, int flags) {
     try {
         database.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).execute();
     } catch (const SqlError& e) {
+        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+            throw SqlError("The database " + path.toStdString() +
+                               " is locked by another program and cannot be opened now.",
+                           e.code());
         throw SqlError(path.toStdString() + " is not a usable catalog database (" + e.what() + ")", e.code());
     }
+    database.requireCatalogSchema();
     return database;
+}
+
+void Database::requireCatalogSchema() const {
+    const auto refuse = [this](const QString& why) {
+        throw ForeignDatabaseError(
+            QStringLiteral("%1 is not a catalog database: %2.").arg(path_, why).toStdString(), SQLITE_NOTADB);
+    };
+    QStringList columns;
+    Statement info = prepare(QStringLiteral("SELECT lower(\"name\") FROM pragma_table_info('index')"));
+    while (info.step())
+        columns << info.columnText(0);
+    if (columns.isEmpty())
+        refuse(QStringLiteral("it has no table \"index\""));
+    for (const QString& field : kIndexFields) {
+        if (!columns.contains(field))
+            refuse(QStringLiteral("its table \"index\" has no field \"%1\"").arg(field));
+    }
+    if (!hasTable(QStringLiteral("version")))
+        refuse(QStringLiteral("it has no table \"version\""));
 }
 
 Database Database::open(const QString& path) {

@@ -36,6 +36,13 @@ private:
     int code_;
 };
 
+/// A file that SQLite can read but that is not a catalog database: its table "index" lacks a
+/// field of the catalog's, or it has no table "version".
+class ForeignDatabaseError : public SqlError {
+public:
+    using SqlError::SqlError;
+};
+
 /// "name" with embedded quotes doubled: safe for any table, view or column name.
 QString quoteIdentifier(const QString& name);
 
@@ -101,9 +108,11 @@ private:
 
 class Database {
 public:
-    /// Opens an existing database file for reading and writing. A missing, unreadable or
+    /// Opens an existing catalog database file for reading and writing. A missing, unreadable or
     /// foreign file (not SQLite, or truncated) raises SqlError with a message naming the file,
-    /// and so does a file that a rename, deletion or compaction elsewhere keeps locked.
+    /// and so does a file that a rename, deletion or compaction elsewhere keeps locked, or that
+    /// another program holds locked for longer than a moment. A database whose fixed tables are
+    /// not the catalog's raises ForeignDatabaseError before anything reads or changes it.
     static Database open(const QString& path);
     /// Opens a file read-only, for listing and browsing.
     static Database openReadOnly(const QString& path);
@@ -151,6 +160,7 @@ private:
     Database(sqlite3* db, QString path, DatabaseLock lock)
         : db_(db), path_(std::move(path)), lock_(std::move(lock)) {}
     static Database openWith(const QString& path, int flags);
+    void requireCatalogSchema() const;
 
     sqlite3* db_ = nullptr;
     QString path_;

@@ -2,12 +2,20 @@
 // The fixed tables of a catalog database and the table pair of each volume.
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace mendor {
 
 class Database;
 
 inline constexpr int kCatalogVersion = 3;
+
+/// The fields of the "index" table, one row per volume, as every reader addresses them.
+inline const QStringList kIndexFields = {QStringLiteral("name"),           QStringLiteral("tablename"),
+                                         QStringLiteral("volumetype"),     QStringLiteral("thedate"),
+                                         QStringLiteral("thedescription"), QStringLiteral("size"),
+                                         QStringLiteral("used"),           QStringLiteral("free"),
+                                         QStringLiteral("dirs"),           QStringLiteral("files")};
 
 /// t & "_dirs" and t & "_files".
 QString DirsTable(const QString& t);

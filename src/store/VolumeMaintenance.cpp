@@ -206,22 +206,18 @@ void copyVolume(const QString& sourcePath, const QString& targetPath, const QStr
 } // namespace
 
 std::optional<QString> VolumeTableByName(const QString& databasePath, const QString& name) {
-    try {
-        Database db = Database::openReadOnly(databasePath);
-        Statement rows =
-            db.prepare(QStringLiteral("SELECT \"tablename\", \"name\" FROM \"index\" ORDER BY rowid"));
-        std::optional<QString> otherCase;
-        while (rows.step()) {
-            const QString rowName = rows.columnText(1);
-            if (rowName == name)
-                return rows.columnText(0);
-            if (!otherCase && rowName.compare(name, Qt::CaseInsensitive) == 0)
-                otherCase = rows.columnText(0);
-        }
-        return otherCase;
-    } catch (const SqlError&) {
-        return std::nullopt;
+    Database db = Database::openReadOnly(databasePath);
+    Statement rows =
+        db.prepare(QStringLiteral("SELECT \"tablename\", \"name\" FROM \"index\" ORDER BY rowid"));
+    std::optional<QString> otherCase;
+    while (rows.step()) {
+        const QString rowName = rows.columnText(1);
+        if (rowName == name)
+            return rows.columnText(0);
+        if (!otherCase && rowName.compare(name, Qt::CaseInsensitive) == 0)
+            otherCase = rows.columnText(0);
     }
+    return otherCase;
 }
 
 bool VolumeNameTaken(const QString& volumeKey, const QString& name) {
@@ -240,7 +236,7 @@ bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& pr
     if (newName.isEmpty())
         return false;
     try {
-        if (VolumeNameTaken(volumeKey, newName)) {
+        if (VolumeNameTaken(volumeKey, newName) || NameShownInCatalogTree(gDataPath, newName, volumeKey)) {
             prompter.message(kNameInUseMessage);
             return false;
         }
@@ -289,24 +285,31 @@ std::optional<QString> DescribeVolume(const QString& volumeKey, const QString& l
 bool DeleteVolume(const QString& volumeKey, Prompter& prompter) {
     if (!prompter.askYesNo(QStringLiteral("Delete this Volume?"), QStringLiteral("Confirm Deletion")))
         return false;
+    bool removed = false;
     try {
         Database db = Database::open(DbPathFromKey(volumeKey));
         const QString t = TableNameFromKey(volumeKey);
         Transaction transaction(db);
-        try {
-            Statement remove = db.prepare(QStringLiteral("DELETE FROM \"index\" WHERE \"tablename\" = ?1"));
-            remove.bind(1, t);
-            remove.execute();
-        } catch (const SqlError&) {
-            // Ignored: the tables still go.
+        Statement remove = db.prepare(QStringLiteral("DELETE FROM \"index\" WHERE \"tablename\" = ?1"));
+        remove.bind(1, t);
+        remove.execute();
+        removed = db.changes() > 0;
+        // Tables already missing are no obstacle.
+        for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)}) {
+            if (db.hasTable(table)) {
+                db.exec(QStringLiteral("DROP TABLE \"main\".%1").arg(quoteIdentifier(table)));
+                removed = true;
+            }
         }
-        for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)})
-            db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
         transaction.commit();
-    } catch (const SqlError&) {
-        // Every error of a volume deletion is ignored.
+    } catch (const SqlError& e) {
+        reportFailure(prompter, QStringLiteral("The volume could not be deleted; its database is as it was."),
+                      e);
+        return false;
     }
-    return true;
+    if (!removed)
+        prompter.message(QStringLiteral("The volume is no longer in its database; nothing was deleted."));
+    return removed;
 }
 
 std::vector<ItemDescription> DescribeItems(const std::vector<SelectedItem>& items, Prompter& prompter) {

@@ -292,6 +292,19 @@ TEST_F(SettingsTest, AMinimisedWindowAndListModeZeroLeaveTheirKeysAlone) {
     EXPECT_EQ(LoadWindowPlacement(20000, 15000).left, 100);
 }
 
+TEST_F(SettingsTest, TheFileInAnotherLetterCaseServesWhenItIsTheOnlyOne) {
+    WriteBytes(programFolder_ + "/Mnp3.ini", "[Options]\noEject=0\n");
+    LoadSettings();
+    EXPECT_EQ(oEject, 0);
+    ASSERT_TRUE(SaveOptions());
+    EXPECT_EQ(QDir(programFolder_).entryList(QDir::Files), QStringList{"Mnp3.ini"});
+
+    WriteBytes(programFolder_ + "/mnp3.INI", "[Options]\noEject=0\n");
+    LoadSettings();
+    EXPECT_EQ(oEject, 1);
+    EXPECT_EQ(SettingsFilePath(), programFolder_ + "/MNP3.ini");
+}
+
 TEST_F(SettingsTest, LaterOptionsAreOffByDefaultAndWrittenOnceOnOrPresent) {
     load("[Options]\noOtherArchives=1\n");
     EXPECT_EQ(oChecksums, 0);

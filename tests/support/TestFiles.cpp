@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QProcess>
+#include <sys/mount.h>
 
 namespace mendor::test {
 
@@ -45,6 +46,24 @@ CliResult RunCli(const QString& home, const QStringList& arguments) {
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+SmallTmpfs::SmallTmpfs(const QString& folder) : folder_(QFile::encodeName(folder)) {
+    mounted_ = ::mount("mendor-test", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (mounted_)
+        ::umount2(folder_.constData(), MNT_DETACH);
+}
+
+void SmallTmpfs::fill() const {
+    QFile filler(QString::fromLocal8Bit(folder_) + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, '\0');
+    while (filler.write(block) > 0) {
+    }
 }
 
 } // namespace mendor::test

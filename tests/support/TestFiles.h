@@ -29,4 +29,18 @@ struct CliResult {
 /// Runs mendor-cli with home as its --home folder (settings and data folder).
 CliResult RunCli(const QString& home, const QStringList& arguments);
 
+/// A tiny tmpfs mounted at an empty folder while it lives, where mounting is permitted (root).
+/// fill() takes every free byte, so the next write there fails for lack of space.
+class SmallTmpfs {
+public:
+    explicit SmallTmpfs(const QString& folder);
+    ~SmallTmpfs();
+    bool mounted() const { return mounted_; }
+    void fill() const;
+
+private:
+    QByteArray folder_;
+    bool mounted_ = false;
+};
+
 } // namespace mendor::test

@@ -214,6 +214,8 @@ TEST_F(MainWindowTest, DraggingTheDividerFollowsTheRulesOfBothPanes) {
     EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
     dragTo(600);
     EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
+    window.selectTab(MainWindow::kVolumesTab);
+    EXPECT_EQ(window.leftHalfWidth(), clientWidth - 60) << "the Browse pane keeps its divider's width";
 
     // Another button during a drag ends it.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(1, 5));
