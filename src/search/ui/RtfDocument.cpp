@@ -37,7 +37,9 @@ public:
                 openGroup();
             } else if (c == QLatin1Char('}')) {
                 ++at_;
-                if (stack_.size() > 1)
+                if (groupsTooDeep_ > 0)
+                    --groupsTooDeep_;
+                else if (stack_.size() > 1)
                     stack_.removeLast();
             } else if (c == QLatin1Char('\\')) {
                 controlSequence();
@@ -54,8 +56,9 @@ private:
     GroupState& state() { return stack_.last(); }
 
     void openGroup() {
-        if (stack_.size() >= kMaxGroupDepth) {
-            stack_.last().skipped = true;
+        // Groups nested deeper are read as no text, and their ends do not close outer groups.
+        if (groupsTooDeep_ > 0 || stack_.size() >= kMaxGroupDepth) {
+            ++groupsTooDeep_;
             return;
         }
         stack_.append(stack_.last());
@@ -77,7 +80,7 @@ private:
             --pendingFallback_;
             return;
         }
-        if (state().skipped)
+        if (state().skipped || groupsTooDeep_ > 0)
             return;
         if (!run_.isEmpty() && (runBold_ != state().bold || runHalfPoints_ != state().halfPoints))
             flush();
@@ -134,7 +137,7 @@ private:
             state().bold = !number || *number != 0;
         } else if (word == QLatin1String("fs") && number && *number > 0) {
             state().halfPoints = std::min(*number, 3276);
-        } else if (word == QLatin1String("par") && !state().skipped) {
+        } else if (word == QLatin1String("par") && !state().skipped && groupsTooDeep_ == 0) {
             pendingFallback_ = 0;
             flush();
             cursor_.insertBlock();
@@ -165,6 +168,7 @@ private:
 
     QTextCursor cursor_;
     QList<GroupState> stack_;
+    int groupsTooDeep_ = 0;
     QString text_;
     qsizetype at_ = 0;
     int pendingFallback_ = 0;

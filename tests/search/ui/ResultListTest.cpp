@@ -76,6 +76,10 @@ TEST(ResultListTest, TheReportRendersPrintsAndSavesAsWritten) {
     EXPECT_EQ(name.charFormat().fontWeight(), QFont::Bold);
     EXPECT_EQ(document->find(QStringLiteral(" on ")).charFormat().fontWeight(), QFont::Normal);
     EXPECT_EQ(document->find(QStringLiteral("MENDOR")).charFormat().fontPointSize(), 15);
+    // Groups nested too deep are no text, and their ends do not close the outer groups.
+    const auto deep = RenderRtf("{\\b " + QByteArray(300, '{') + "deep" + QByteArray(300, '}') + "bold}");
+    EXPECT_EQ(deep->toPlainText(), "bold");
+    EXPECT_EQ(deep->find(QStringLiteral("bold")).charFormat().fontWeight(), QFont::Bold);
 
     QTemporaryDir folder;
     QPrinter printer;
