@@ -121,6 +121,7 @@ public:
     /// "Start Search" / "Abort Search", "Find Duplicates" / "Abort Search".
     void startSearchClicked();
     void findDuplicatesClicked();
+    void findIdenticalClicked();
     /// Who answers the searches' messages and questions; null: message boxes over the window.
     void setSearchPrompter(Prompter* prompter) { searchPrompter_ = prompter; }
     CatalogTree* contentsTree() const { return contentsTree_; }
@@ -179,7 +180,7 @@ private:
     ResultList* hider_ = nullptr;
     BackgroundSearch* search_ = nullptr;
     ReportBox report_;
-    enum class RunningSearch { None, Normal, Duplicates } runningSearch_ = RunningSearch::None;
+    enum class RunningSearch { None, Normal, Duplicates, Identical } runningSearch_ = RunningSearch::None;
     bool duplicatesWereEnabled_ = false;
     Prompter* searchPrompter_ = nullptr;
     std::unique_ptr<Prompter> ownSearchPrompter_;

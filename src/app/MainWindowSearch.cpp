@@ -1,7 +1,8 @@
-// The Search pane's buttons: "Start Search" and "Find Duplicates", each an Abort button while its
-// search runs, "Print" and "Save Report...". The searches run on a worker (BackgroundSearch);
-// their rows go into the result list while the blank cover hides it.
+// The Search pane's buttons: "Start Search", "Find Duplicates" and "Find Identical Files", each an
+// Abort button while its search runs, "Print" and "Save Report...". The searches run on a worker
+// (BackgroundSearch); their rows go into the result list while the blank cover hides it.
 #include "app/MainWindow.h"
+#include "browse/ColumnSort.h"
 #include "browse/ui/VolumeChooser.h"
 #include "search/SearchCriteria.h"
 #include "search/ui/BackgroundSearch.h"
@@ -26,6 +27,7 @@ namespace {
 
 const QString kStartCaption = QStringLiteral("Start Search");
 const QString kDuplicatesCaption = QStringLiteral("Find Duplicates");
+const QString kIdenticalCaption = QStringLiteral("Find Identical Files");
 const QString kAbortCaption = QStringLiteral("Abort Search");
 
 } // namespace
@@ -33,13 +35,14 @@ const QString kAbortCaption = QStringLiteral("Abort Search");
 void MainWindow::connectSearchPane() {
     connect(frame1_->startButton(), &QPushButton::clicked, this, &MainWindow::startSearchClicked);
     connect(frame1_->duplicatesButton(), &QPushButton::clicked, this, &MainWindow::findDuplicatesClicked);
+    connect(frame1_->identicalButton(), &QPushButton::clicked, this, &MainWindow::findIdenticalClicked);
     connect(frame1_->printButton(), &QPushButton::clicked, this, [this] { report_.print(this); });
     connect(frame1_->saveReportButton(), &QPushButton::clicked, this,
             [this] { report_.save(this, searchPrompter()); });
     connect(search_, &BackgroundSearch::rowsArrived, this,
             [this](QList<ResultRow>& rows) { searchView_->model().appendRows(rows); });
     connect(search_, &BackgroundSearch::statusChanged, this, [this](const QString& text) {
-        setStatusText(runningSearch_ == RunningSearch::Duplicates ? 1 : 2, text);
+        setStatusText(runningSearch_ == RunningSearch::Normal ? 2 : 1, text);
     });
     connect(search_, &BackgroundSearch::finished, this, &MainWindow::onSearchFinished);
 }
@@ -106,6 +109,7 @@ void MainWindow::startSearchClicked() {
     QPushButton* duplicates = frame1_->duplicatesButton();
     duplicatesWereEnabled_ = duplicates->isEnabled();
     duplicates->setEnabled(false);
+    frame1_->identicalButton()->setEnabled(false);
     frame1_->startButton()->setText(kAbortCaption);
 
     const std::optional<QString> condition = buildSearchCondition();
@@ -139,6 +143,7 @@ void MainWindow::findDuplicatesClicked() {
     frame1_->duplicatesButton()->setText(kAbortCaption);
     SetCoverColumns(*hider_);
     frame1_->startButton()->setEnabled(false);
+    frame1_->identicalButton()->setEnabled(false);
 
     const std::optional<QString> condition = buildSearchCondition();
     if (!condition) {
@@ -169,13 +174,43 @@ void MainWindow::findDuplicatesClicked() {
     search_->start(std::move(request));
 }
 
+// Every chosen volume that has checksums, in the chooser's order; identical files are listed
+// group by group, so the list is not sorted until a header is clicked.
+void MainWindow::findIdenticalClicked() {
+    if (isBusy()) {
+        gAbort = kFlagSet;
+        return;
+    }
+    QPushButton* duplicates = frame1_->duplicatesButton();
+    duplicatesWereEnabled_ = duplicates->isEnabled();
+    duplicates->setEnabled(false);
+    frame1_->startButton()->setEnabled(false);
+    frame1_->identicalButton()->setText(kAbortCaption);
+    startSearchAnimation();
+    gBusy = kFlagSet;
+    runningSearch_ = RunningSearch::Identical;
+    searchView_->model().clearRows();
+    // The groups stay in their order: the sort goes off, and its marker from the caption.
+    searchView_->sort().turnOff();
+    QStringList captions = searchView_->model().captions();
+    for (QString& caption : captions)
+        caption = CaptionWithoutMarker(caption);
+    searchView_->model().setCaptions(captions);
+
+    IdenticalRequest request;
+    request.targets = SearchTargets(searchTree_->databases(), chosenScope());
+    request.dataPath = gDataPath;
+    search_->start(std::move(request));
+}
+
 void MainWindow::onSearchFinished(const SearchOutcome& outcome) {
     const bool duplicates = runningSearch_ == RunningSearch::Duplicates;
-    setStatusText(duplicates ? 1 : 2, outcome.status);
-    if (!duplicates && outcome.end == SearchEnd::Completed)
+    setStatusText(runningSearch_ == RunningSearch::Normal ? 2 : 1, outcome.status);
+    if (runningSearch_ == RunningSearch::Normal && outcome.end == SearchEnd::Completed)
         report_.setReport(outcome.report);
     // The list keeps its sort: the rows take their places by the sort column.
-    searchView_->applySort();
+    if (runningSearch_ != RunningSearch::Identical)
+        searchView_->applySort();
     searchView_->show();
     hider_->hide();
     finishSearchCommand(duplicates);
@@ -183,7 +218,12 @@ void MainWindow::onSearchFinished(const SearchOutcome& outcome) {
 
 // The end of both button handlers, also when no search ran.
 void MainWindow::finishSearchCommand(bool duplicates) {
-    if (duplicates) {
+    QPushButton* identical = frame1_->identicalButton();
+    if (runningSearch_ == RunningSearch::Identical) {
+        identical->setText(kIdenticalCaption);
+        frame1_->startButton()->setEnabled(true);
+        frame1_->duplicatesButton()->setEnabled(duplicatesWereEnabled_);
+    } else if (duplicates) {
         frame1_->startButton()->setEnabled(true);
         setStatusText(2, QString());
         frame1_->duplicatesButton()->setText(kDuplicatesCaption);
@@ -191,6 +231,7 @@ void MainWindow::finishSearchCommand(bool duplicates) {
         frame1_->duplicatesButton()->setEnabled(duplicatesWereEnabled_);
         frame1_->startButton()->setText(kStartCaption);
     }
+    identical->setEnabled(true);
     hider_->hide();
     runningSearch_ = RunningSearch::None;
     gBusy = kFlagClear;

@@ -4,7 +4,7 @@
 //   1  a volume or folder node: sub-folders, then files (sorted by type)
 //   2  a database node: its volumes
 //   3  the root: the databases
-//   4  a folder whose name ends in ".zip": the archive's members
+//   4  an archive catalogued as a folder (catalog/ArchiveLister.h): the archive's members
 #include <QList>
 #include <QString>
 

@@ -36,8 +36,4 @@ QString FolderKey(const QString& databaseFile, const QString& tableName, std::in
     return databaseFile + QLatin1Char('_') + tableName + QLatin1String("_d") + QString::number(id);
 }
 
-bool IsZipFolderName(const QString& name) {
-    return name.trimmed().endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
-}
-
 } // namespace mendor

@@ -28,7 +28,4 @@ std::int64_t FolderIdAfterMarker(const QString& key);
 /// database file + "_" + t + "_d" + id.
 QString FolderKey(const QString& databaseFile, const QString& tableName, std::int64_t id);
 
-/// True when the trimmed name ends in ".zip" (any case): an archive catalogued as a folder.
-bool IsZipFolderName(const QString& name);
-
 } // namespace mendor

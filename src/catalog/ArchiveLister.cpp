@@ -151,6 +151,12 @@ bool IsOtherArchiveName(const QByteArray& localName) {
     });
 }
 
+bool IsArchiveFolderName(const QString& name) {
+    const QString trimmed = name.trimmed();
+    return trimmed.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) ||
+           IsOtherArchiveName(trimmed.toUtf8());
+}
+
 ArchiveListOutcome ListOtherArchive(int folderFd, const char* name, std::vector<ZipMember>& members,
                                     QString& errorText, const std::function<bool()>& stop,
                                     const ArchiveLimits& limits) {

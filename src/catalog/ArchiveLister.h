@@ -24,6 +24,11 @@ namespace mendor {
 /// ".tgz", ".7z", ".rar", ".iso", ".cpio" and the like), in any letter case. ".zip" is not one.
 bool IsOtherArchiveName(const QByteArray& localName);
 
+/// The one rule by which every list, search, export and copy tells an archive catalogued as a
+/// folder from a real folder: a folder row whose trimmed name ends in ".zip" or in the suffix
+/// of another archive this lister reads, in any letter case.
+bool IsArchiveFolderName(const QString& name);
+
 struct ArchiveLimits {
     std::chrono::milliseconds timeLimit{10'000};
     std::int64_t maxEntries = 1'000'000;

@@ -1,6 +1,7 @@
 #include "retrieve/CatalogLookup.h"
 
 #include "browse/NodeKeys.h"
+#include "catalog/ArchiveLister.h"
 #include "store/Database.h"
 #include "store/Keys.h"
 #include "store/Schema.h"
@@ -95,7 +96,7 @@ CataloguedPathLookup FindCataloguedItem(const QString& databasePath, const QStri
             sourcePath += QLatin1Char('\\') + row->name;
             parent = row->id;
             if (last)
-                lookup.item = RetrieveItem{sourcePath, !isFile && !IsZipFolderName(row->name)};
+                lookup.item = RetrieveItem{sourcePath, !isFile && !IsArchiveFolderName(row->name)};
         }
     } catch (const SqlError&) {
         lookup.failure = LookupFailure::NoVolume;

@@ -1,5 +1,7 @@
 #include "retrieve/ItemOpener.h"
 
+#include "catalog/ArchiveLister.h"
+
 #include <fcntl.h>
 #include <QFile>
 #include <unistd.h>
@@ -15,10 +17,12 @@ bool HasProgramExtension(const QString& name) {
 
 /// An item inside an archive catalogued as a folder: the archive itself, in the folder above.
 void OpenArchiveInstead(QString& folderPath, QString& name) {
-    if (!folderPath.toLower().endsWith(QLatin1String(".zip\\")))
+    if (!folderPath.endsWith(QLatin1Char('\\')))
         return;
     const QString archivePath = folderPath.left(folderPath.size() - 1);
     const qsizetype separator = archivePath.lastIndexOf(QLatin1Char('\\'));
+    if (separator < 0 || !IsArchiveFolderName(archivePath.mid(separator + 1)))
+        return;
     name = archivePath.mid(separator + 1);
     folderPath = archivePath.left(separator + 1);
 }

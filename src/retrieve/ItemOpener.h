@@ -20,16 +20,16 @@ public:
 
 /// OpenItem(folderPath, name): folderPath is the catalogued folder, ending in "\" (E:\docs\).
 ///
-/// An item inside a ZIP archive catalogued as a folder (the folder path ends in ".zip\", in any
-/// case) opens the archive itself. The item is found as a copy finds a file, asking for drives
-/// while it is not there. A name ending in ".exe" or ".com" (any case) is started as a program
+/// An item inside an archive catalogued as a folder (the folder path ends in an archive's name,
+/// catalog/ArchiveLister.h's rule) opens the archive itself. The item is found as a copy finds a file, asking
+/// for drives while it is not there. A name ending in ".exe" or ".com" (any case) is started as a program
 /// when it is one this system can run (an executable ELF binary or "#!" script that we may
 /// execute); otherwise it opens like any other file, with whatever the desktop associates with
 /// it (Windows programs with Wine, when that is installed). No other file is ever started as a
 /// program. Only regular files and folders are opened: a symbolic link or a device on the medium
 /// is left alone, as a failed open, which is not reported.
 ///
-/// Names keep their letter case (file names here are case-sensitive); only the ".zip", ".exe"
+/// Names keep their letter case (file names here are case-sensitive); only the archive, ".exe"
 /// and ".com" tests ignore it. False when the drive prompt was cancelled.
 bool OpenItem(QString folderPath, QString name, ItemFinder& finder, ItemLauncher& launcher);
 

@@ -1,12 +1,12 @@
 #include "retrieve/RetrieveItem.h"
 
-#include "browse/NodeKeys.h"
+#include "catalog/ArchiveLister.h"
 #include "store/Keys.h"
 
 namespace mendor {
 
 bool IsBrowseListFolder(const QString& itemKey, const QString& name) {
-    return !IsFileKey(itemKey) && !IsZipFolderName(name);
+    return !IsFileKey(itemKey) && !IsArchiveFolderName(name);
 }
 
 bool IsSearchListFolder(const QString& typeText) {

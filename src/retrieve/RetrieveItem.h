@@ -11,8 +11,8 @@ struct RetrieveItem {
                            ///< folder is a file here
 };
 
-/// The browse list's rule: a folder is an item whose key is not a file key and whose name does
-/// not end in ".zip" (any case).
+/// The browse list's rule: a folder is an item whose key is not a file key and whose name is not
+/// an archive's (catalog/ArchiveLister.h).
 bool IsBrowseListFolder(const QString& itemKey, const QString& name);
 
 /// The search result list's rule: a folder is a row whose type column reads "(folder)" (any case).

@@ -232,7 +232,28 @@ QString finalStatus(const IdenticalOutcome& outcome) {
     return QStringLiteral("Found ") + found + QStringLiteral(" -- DONE");
 }
 
+// Hands each group's rows on as one batch.
+class GroupsAsRows : public IdenticalObserver {
+public:
+    explicit GroupsAsRows(SearchObserver& observer) : observer_(observer) {}
+    void groupFound(IdenticalGroup& group) override { observer_.rowsFound(group.files); }
+    void status(const QString& text) override { observer_.status(text); }
+
+private:
+    SearchObserver& observer_;
+};
+
 } // namespace
+
+SearchOutcome RunIdenticalSearch(const IdenticalRequest& request, SearchObserver& observer) {
+    GroupsAsRows groups(observer);
+    const IdenticalOutcome found = RunIdenticalSearch(request.targets, request.dataPath, groups);
+    SearchOutcome outcome;
+    outcome.end = found.end;
+    outcome.files = found.files;
+    outcome.status = found.status;
+    return outcome;
+}
 
 IdenticalOutcome RunIdenticalSearch(const QList<SearchTarget>& targets, const QString& dataPath,
                                     IdenticalObserver& observer) {

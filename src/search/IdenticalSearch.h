@@ -47,4 +47,13 @@ struct IdenticalOutcome {
 IdenticalOutcome RunIdenticalSearch(const QList<SearchTarget>& targets, const QString& dataPath,
                                     IdenticalObserver& observer);
 
+struct IdenticalRequest {
+    QList<SearchTarget> targets;
+    QString dataPath;
+};
+
+/// The same search for the result list: the rows of each group together, group after group;
+/// the outcome counts the files.
+SearchOutcome RunIdenticalSearch(const IdenticalRequest& request, SearchObserver& observer);
+
 } // namespace mendor

@@ -1,5 +1,6 @@
 #include "search/ResultRow.h"
 
+#include "catalog/ArchiveLister.h"
 #include "shell/TextFormats.h"
 
 namespace mendor {
@@ -90,15 +91,16 @@ QString ResultText(const ResultRow& row, int column) {
     }
 }
 
-bool IsZipArchiveRow(bool folder, const QString& name) {
-    return folder && name.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
+bool IsArchiveRow(bool folder, const QString& name) {
+    return folder && IsArchiveFolderName(name);
 }
 
 QString ResultTypeName(bool folder, const QString& name) {
     static const QString folderType = QStringLiteral("(folder)");
     static const QString zipType = QStringLiteral("ZIP file");
-    if (IsZipArchiveRow(folder, name))
-        return zipType;
+    if (IsArchiveRow(folder, name))
+        return name.trimmed().endsWith(QLatin1String(".zip"), Qt::CaseInsensitive) ? zipType
+                                                                                   : FileTypeName(name);
     return folder ? folderType : FileTypeName(name);
 }
 

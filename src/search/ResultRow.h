@@ -42,11 +42,11 @@ QString ResultText(const ResultRow& row, int column);
 /// break inside a text becomes a blank.
 void AppendResultLine(QByteArray& out, const ResultRow& row);
 
-/// The type column: "(folder)" for a folder, "ZIP file" for a folder whose name ends in ".zip"
-/// (an archive catalogued as a folder), else the file type name of the name.
+/// The type column: "(folder)" for a folder, "ZIP file" for a ZIP archive catalogued as a folder,
+/// else the file type name of the name (also for other archives catalogued as folders).
 QString ResultTypeName(bool folder, const QString& name);
 
-/// Whether a folder row is an archive catalogued as a folder.
-bool IsZipArchiveRow(bool folder, const QString& name);
+/// Whether a folder row is an archive catalogued as a folder (catalog/ArchiveLister.h's rule).
+bool IsArchiveRow(bool folder, const QString& name);
 
 } // namespace mendor

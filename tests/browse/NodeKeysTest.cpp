@@ -24,7 +24,7 @@ TEST(NodeKeys, FolderIdFromKeyTakesTheTrailingDigitsOfFolderKeysOnly) {
         EXPECT_EQ(FolderIdFromKey(c.key), c.expected) << c.key;
 }
 
-TEST(NodeKeys, KindsMarkersAndZipNames) {
+TEST(NodeKeys, KindsAndMarkers) {
     EXPECT_EQ(NodeKindOfKey("MENDOR"), NodeKind::Root);
     EXPECT_EQ(NodeKindOfKey("Music.MDB"), NodeKind::Database);
     EXPECT_EQ(NodeKindOfKey("Music.mdb_0002ffff"), NodeKind::Volume);
@@ -33,10 +33,6 @@ TEST(NodeKeys, KindsMarkersAndZipNames) {
     EXPECT_EQ(FolderIdAfterMarker("Music.mdb_dd_d42"), 42);
     EXPECT_EQ(FolderIdAfterMarker("Music.mdb_vol"), 0);
     EXPECT_EQ(FolderKey("Music.mdb", "0002ffff", 9), "Music.mdb_0002ffff_d9");
-
-    EXPECT_TRUE(IsZipFolderName(" Old.ZIP  "));
-    EXPECT_FALSE(IsZipFolderName("zip"));
-    EXPECT_FALSE(IsZipFolderName("a.zipx"));
 }
 
 TEST(ListColumns, SortKeysMapToTheColumnsOfEachModeAndMarkersComeOff) {

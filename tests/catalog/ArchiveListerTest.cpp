@@ -60,6 +60,11 @@ TEST(OtherArchiveNames, AreKnownBySuffixInAnyLetterCase) {
         EXPECT_TRUE(IsOtherArchiveName(name)) << name;
     for (const char* name : {"a.zip", "b.gz", "c.tar.txt", ".tar", "tar", "isofile"})
         EXPECT_FALSE(IsOtherArchiveName(name)) << name;
+    // Folder rows: ZIP archives as well, the name trimmed.
+    for (const char* name : {" Old.ZIP  ", "b.tar.gz ", "c.7Z"})
+        EXPECT_TRUE(IsArchiveFolderName(name)) << name;
+    for (const char* name : {"zip", "a.zipx", "d.tar.gzip"})
+        EXPECT_FALSE(IsArchiveFolderName(name)) << name;
 }
 
 TEST_F(ArchiveListerTest, ListsTarCompressedTar7zAndIsoEntriesWithTheirSizesAndDates) {

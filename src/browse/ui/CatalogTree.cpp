@@ -2,6 +2,7 @@
 
 #include "browse/BrowseStatus.h"
 #include "browse/ui/ContentList.h"
+#include "catalog/ArchiveLister.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/BusyScope.h"
 #include "shell/Options.h"
@@ -97,7 +98,7 @@ QTreeWidgetItem* CatalogTree::addNode(QTreeWidgetItem* parent, const QString& ke
 QTreeWidgetItem* CatalogTree::addFolderNode(QTreeWidgetItem* parent, const QString& databaseFile,
                                             const QString& tableName, const ItemRow& row) {
     const QString key = FolderKey(databaseFile, tableName, row.id);
-    const bool zip = IsZipFolderName(row.name);
+    const bool zip = IsArchiveFolderName(row.name);
     QTreeWidgetItem* node = addNode(parent, key, row.name.trimmed(),
                                     zip ? QStringLiteral("zip_closed") : QStringLiteral("closed"),
                                     zip ? QStringLiteral("zip_open") : QStringLiteral("open"));
@@ -322,7 +323,7 @@ void CatalogTree::handleSelection(Qt::MouseButton button) {
             for (int panel = 0; panel < 5; ++panel)
                 services_.setStatusText(panel + 1, texts[panel]);
             currentKey_ = key;
-            if (IsZipFolderName(nodeText(key)))
+            if (IsArchiveFolderName(nodeText(key)))
                 list_->SetZipColumns();
             else
                 list_->SetFolderColumns();

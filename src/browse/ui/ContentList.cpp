@@ -6,6 +6,7 @@
 #include "browse/NodeKeys.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentListModel.h"
+#include "catalog/ArchiveLister.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/BusyScope.h"
 #include "shell/Options.h"
@@ -186,7 +187,7 @@ void ContentList::ListFolder() {
         const ItemRow* info = tree_.folderInfo(childKey);
         const ItemRow none;
         rows.append({childKey,
-                     IsZipFolderName(text) ? QStringLiteral("zip_closed") : QStringLiteral("closed"),
+                     IsArchiveFolderName(text) ? QStringLiteral("zip_closed") : QStringLiteral("closed"),
                      folderTexts(text, info != nullptr ? *info : none)});
     }
     model_->appendRows(std::move(rows));
@@ -389,7 +390,7 @@ void ContentList::openSelectedItem() {
         ListFolder();
     } else {
         tree_.selectNode(key);
-        if (IsZipFolderName(tree_.nodeText(key)))
+        if (IsArchiveFolderName(tree_.nodeText(key)))
             SetZipColumns();
         ListFolder();
     }

@@ -70,6 +70,12 @@ void BackgroundSearch::start(DuplicateRequest request) {
     });
 }
 
+void BackgroundSearch::start(IdenticalRequest request) {
+    run([request = std::move(request)](SearchObserver& observer) {
+        return RunIdenticalSearch(request, observer);
+    });
+}
+
 void BackgroundSearch::run(std::function<SearchOutcome(SearchObserver&)> search) {
     outcome_ = {};
     worker_ = QThread::create([this, search = std::move(search)] {

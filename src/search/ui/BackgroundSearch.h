@@ -3,6 +3,7 @@
 // an abort click is taken at once; the search itself polls gAbort every 26 rows. The worker
 // hands rows over in batches, with the newest status text, at most every few tens of
 // milliseconds: however fast the rows come, the event queue holds one update at a time.
+#include "search/IdenticalSearch.h"
 #include "search/SearchRun.h"
 
 #include <functional>
@@ -23,6 +24,7 @@ public:
 
     void start(SearchRequest request);
     void start(DuplicateRequest request);
+    void start(IdenticalRequest request);
     bool isRunning() const { return worker_ != nullptr; }
 
     /// Sets gAbort and waits until the search has ended (the window is closing); the rows and

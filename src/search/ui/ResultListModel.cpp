@@ -71,7 +71,7 @@ void ResultListModel::appendRows(QList<ResultRow>& rows) {
 }
 
 QString ResultListModel::iconKey(const ResultRow& row) const {
-    if (IsZipArchiveRow(row.folder, row.name))
+    if (IsArchiveRow(row.folder, row.name))
         return QStringLiteral("zip_closed");
     if (row.folder)
         return QStringLiteral("closed");

@@ -32,7 +32,8 @@ constexpr int kKindsTop = 2370;
 constexpr int kChooserLabelTop = 2700;
 constexpr int kChooserTop = 3090;
 constexpr int kButtonsTop = 3915;
-constexpr int kReportButtonsTop = 4290;
+constexpr int kIdenticalTop = 4290;
+constexpr int kReportButtonsTop = 4665;
 constexpr int kButtonHeight = 345;
 constexpr int kLabelHeight = 240;
 constexpr int kAnimationSide = 360;
@@ -89,6 +90,7 @@ SearchPane::SearchPane(QWidget* parent) : QFrame(parent) {
     command2_ = new QPushButton(tr("Find Duplicates"), this);
     command3_ = new QPushButton(tr("Print"), this);
     saveReport_ = new QPushButton(tr("Save Report..."), this);
+    identical_ = new QPushButton(tr("Find Identical Files"), this);
 
     setTabOrder();
 }
@@ -158,14 +160,15 @@ void SearchPane::layoutControls() {
     const int half = (width - 2 * kMargin - 30) / 2;
     place(command1_, kMargin, buttonsTop, half, kButtonHeight);
     place(command2_, kMargin + half + 30, buttonsTop, half, kButtonHeight);
+    place(identical_, kMargin, kIdenticalTop + excess, width - 2 * kMargin, kButtonHeight);
     place(command3_, kMargin, kReportButtonsTop + excess, half, kButtonHeight);
     place(saveReport_, kMargin + half + 30, kReportButtonsTop + excess, half, kButtonHeight);
 }
 
 void SearchPane::setTabOrder() {
-    const QList<QWidget*> order = {text1_,    text2_,    text3_,    option1_[0], option1_[1], option1_[2],
-                                   text4_,    combo1_,   text5_,    check1_,     check2_,     volumeChooser_,
-                                   command1_, command2_, command3_, saveReport_};
+    const QList<QWidget*> order = {text1_,    text2_,    text3_,     option1_[0], option1_[1], option1_[2],
+                                   text4_,    combo1_,   text5_,     check1_,     check2_,     volumeChooser_,
+                                   command1_, command2_, identical_, command3_,   saveReport_};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

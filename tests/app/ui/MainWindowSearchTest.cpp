@@ -24,9 +24,10 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         FixtureVolume music(QStringLiteral("0002ffff"), QStringLiteral("Music CD"));
-        music.addFile(music.addFolder(1, QStringLiteral("Docs")), QStringLiteral("readme.txt"), 100);
+        music.checksums[music.addFile(music.addFolder(1, QStringLiteral("Docs")),
+                                      QStringLiteral("readme.txt"), 100)] = QByteArray(16, 'r');
         FixtureVolume backup(QStringLiteral("5a5a0001"), QStringLiteral("Backup"));
-        backup.addFile(1, QStringLiteral("README.TXT"), 100);
+        backup.checksums[backup.addFile(1, QStringLiteral("README.TXT"), 100)] = QByteArray(16, 'r');
         data_.addDatabase(QStringLiteral("Music"), {music, backup});
         writeSettings("[Options]\noUseAppPath=0\ngDataPath=" + data_.dataPath() + "\n");
         window_.load(nullptr);
@@ -93,6 +94,22 @@ TEST_F(MainWindowSearchTest, DuplicatesWithinTheChosenDatabaseAfterTheQuestions)
     EXPECT_EQ(window_.searchView()->model().rowCount(), 2);
     EXPECT_EQ(pane().duplicatesButton()->text(), "Find Duplicates");
     EXPECT_TRUE(pane().startButton()->isEnabled());
+}
+
+TEST_F(MainWindowSearchTest, IdenticalFilesOfAllVolumesGroupByGroupWithTheSortOff) {
+    ASSERT_TRUE(window_.searchTree()->allVolumesSelected());
+    ASSERT_TRUE(pane().identicalButton()->isEnabled());
+    window_.searchView()->ColumnClick(0);
+    runFrom(pane().identicalButton());
+    EXPECT_EQ(window_.statusText(1), "Found 1 group(s) of identical files, 2 file(s) -- DONE");
+    const ResultListModel& rows = window_.searchView()->model();
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(rows.row(0).volume, "Backup"); // the chooser's order
+    EXPECT_EQ(rows.row(1).volume, "Music CD");
+    EXPECT_FALSE(window_.searchView()->sort().isOn());
+    EXPECT_EQ(pane().identicalButton()->text(), "Find Identical Files");
+    EXPECT_TRUE(pane().startButton()->isEnabled());
+    EXPECT_FALSE(pane().duplicatesButton()->isEnabled());
 }
 
 TEST_F(MainWindowSearchTest, WithoutCriteriaNothingIsSearched) {
