@@ -145,21 +145,22 @@ bool CatalogRun::prepare() {
 
         view_.status(kWaitingStatus);
         view_.pause(5);
-        DiskSpace space;
-        waitForDrive(space);
+        // Ready means the root can be opened and listed: a file system that reports no size
+        // (some FUSE mounts) is catalogued all the same, with the size its medium gives, or 0.
+        const bool ready = waitForDrive();
         const DriveType rawType = medium_.type();
-        if (space.total < 1) {
+        if (!ready) {
             prompter_.message(kNotReadyMessage);
             ending_ = Ending::DriveNotReady;
             return false;
         }
         view_.pause(5);
-        space = medium_.space();
+        const DiskSpace space = medium_.space();
         capacity_ = space.total;
         free_ = space.free;
         used_ = capacity_ - free_;
         root_ = medium_.rootFolder();
-        if (capacity_ < 1 || root_.isEmpty()) {
+        if (root_.isEmpty()) {
             prompter_.message(kNotReadyMessage);
             ending_ = Ending::DriveNotReady;
             return false;
@@ -212,13 +213,14 @@ bool CatalogRun::prepare() {
     }
 }
 
-void CatalogRun::waitForDrive(DiskSpace& space) {
+bool CatalogRun::waitForDrive() {
     QElapsedTimer waited;
     waited.start();
     while (true) {
-        space = medium_.space();
-        if (space.total >= 1 || waited.elapsed() >= readyTimeout_.count() || isAbortRequested())
-            return;
+        if (medium_.rootListable())
+            return true;
+        if (waited.elapsed() >= readyTimeout_.count() || isAbortRequested())
+            return false;
         std::this_thread::sleep_for(readyInterval_);
         view_.pause(0);
     }
@@ -262,8 +264,8 @@ void CatalogRun::scan() {
         gBusy = kFlagSet;
         view_.setAbortCaption(true);
         view_.pause(25);
-        const std::int32_t folderCount = CountFolders(root_, options_.scan, view_);
-        view_.setProgressMaximum(folderCount == 0 ? 1 : folderCount);
+        const std::int64_t folderCount = CountFolders(root_, options_.scan, view_);
+        view_.setProgressMaximum(folderCount == 0 ? 1 : ProgressValueOf(folderCount));
 
         // An abort during the counting pass leaves nothing to undo: the database is not touched.
         std::optional<Transaction> transaction;

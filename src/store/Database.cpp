@@ -79,10 +79,21 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
-Statement& Statement::bindUtf8(int index, const QByteArray& utf8) {
+Statement& Statement::bindUtf8(int index, QByteArrayView utf8) {
     if (utf8.isNull())
         return bindNull(index);
-    check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT), "bind");
+    check(sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
+                              SQLITE_UTF8),
+          "bind");
+    return *this;
+}
+
+Statement& Statement::bindUtf8Unchanged(int index, QByteArrayView utf8) {
+    if (utf8.isNull())
+        return bindNull(index);
+    check(sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                              SQLITE_UTF8),
+          "bind");
     return *this;
 }
 
@@ -166,7 +177,10 @@ Database Database::openWith(const QString& path, int flags) {
         if (!lock)
             throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.",
                            SQLITE_BUSY);
-        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+        // A connection is used by one thread at a time (a catalog run hands its connection to
+        // the scanning thread, never to two at once), so it needs no mutex of its own: a scan
+        // calls the engine a dozen times per row.
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             const std::string message =
                 "Cannot open " + path.toStdString() + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
