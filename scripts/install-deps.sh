@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
-    libsqlite3-dev libzip-dev libblkid-dev
+    libsqlite3-dev libzip-dev libblkid-dev libarchive-dev libxxhash-dev
     googletest libgtest-dev libgmock-dev
     shared-mime-info xvfb xauth
-    zip dosfstools mtools xorriso attr fuse3 fusefat fuseiso udftools ntfs-3g
+    zip p7zip-full dosfstools mtools xorriso attr fuse3 fusefat fuseiso udftools ntfs-3g
 )
 
 missing=()

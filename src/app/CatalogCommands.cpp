@@ -86,7 +86,7 @@ void CatalogCommands::newDatabase() {
     const QString name = DatabaseNameDialog::AskDatabaseName(context_.window);
     if (name.isEmpty())
         return;
-    if (NewDatabase(name, prompter()))
+    if (!NewDatabase(name, prompter()).isEmpty())
         context_.tree.RefreshCatalogTree();
 }
 

@@ -7,8 +7,10 @@
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
+#include "export/ui/ExportDialog.h"
 #include "search/ui/SearchColumns.h"
 #include "search/ui/SearchPane.h"
+#include "shell/Options.h"
 #include "shell/Prompter.h"
 #include "shell/ui/ClipPlayer.h"
 #include "shell/ui/ImageLibrary.h"
@@ -45,7 +47,7 @@ QTreeWidget* makeResultList(QWidget* parent) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), tabStripWidth_(kSearchPaneLeftWidth) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), browseLeftWidth_(kSearchPaneLeftWidth) {
     setWindowTitle(kProgramTitle);
     setWindowIcon(ImageLibrary::icon(QStringLiteral("mendor")));
     createToolbar();
@@ -53,6 +55,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), tabStripWidth_(kS
     createPanes();
     createShortcuts();
     addToolbarAction(QStringLiteral("options"), tr("Options"), [this] { showOptions(); });
+    addToolbarAction(QStringLiteral("Export"), tr("Export data"), [this] {
+        ExportDialogSetup setup;
+        setup.dataPath = gDataPath;
+        ExportDialog::Show(setup, this);
+    });
     addToolbarAction(QStringLiteral("help"), tr("Help and About"), [this] {
         showAbout();
     })->setShortcut(QKeySequence::HelpContents);

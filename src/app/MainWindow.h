@@ -86,14 +86,19 @@ public:
 
     /// The layout of the panes for the current size and pane.
     void layoutPanes();
-    /// The width of the left half (the tab strip).
-    int leftHalfWidth() const { return tabStripWidth_; }
+    /// The width of the left half (the tab strip): 267 in the Search pane, in the Browse pane the
+    /// width that the divider gave it.
+    int leftHalfWidth() const;
     /// The divider was dropped with its left edge at barLeft.
     void finishDividerDrag(int barLeft);
 
     /// The placement, widths and state that exit writes.
     LiveLayout liveLayout() const;
-    /// Reads and applies the stored window placement.
+    /// Writes every setting (exit, the Options dialog). A file that cannot be written is left as
+    /// it was and the user is told so; false then.
+    bool saveSettings();
+    /// Reads and applies the stored window placement: the window's outer rectangle, frame
+    /// included.
     void applyWindowPlacement();
 
     QTabBar* tabStrip() const { return tabStrip_; }
@@ -127,6 +132,8 @@ private:
     void openSearchClip();
     void showOptions();
     void showAbout();
+    QMargins windowFrameMargins() const;
+    void placeFrame();
 
     QToolBar* toolbar1_ = nullptr;
     QHash<QString, QAction*> toolbarActions_;
@@ -148,7 +155,9 @@ private:
     std::array<QLabel*, kStatusPanelCount> statusPanels_{};
     std::array<QString, kStatusPanelCount> savedStatusTexts_;
 
-    int tabStripWidth_;
+    int browseLeftWidth_;
+    QRect framePlacement_;
+    bool framePlacementPending_ = false;
     bool startupPaneApplied_ = false;
 };
 

@@ -13,10 +13,12 @@
 
 namespace mendor {
 
+int MainWindow::leftHalfWidth() const {
+    return currentTab() == kSearchTab ? kSearchPaneLeftWidth : browseLeftWidth_;
+}
+
 void MainWindow::layoutPanes() {
-    if (currentTab() == kSearchTab)
-        tabStripWidth_ = kSearchPaneLeftWidth;
-    const PaneRects rects = ComputePaneRects(client_->width(), 0, client_->height(), tabStripWidth_);
+    const PaneRects rects = ComputePaneRects(client_->width(), 0, client_->height(), leftHalfWidth());
 
     tabStrip_->setGeometry(rects.tabStrip.left(), rects.tabStrip.top(), rects.tabStrip.width(),
                            tabStrip_->sizeHint().height());
@@ -34,8 +36,9 @@ void MainWindow::layoutPanes() {
 }
 
 void MainWindow::finishDividerDrag(int barLeft) {
-    tabStripWidth_ =
-        LeftHalfWidthAfterDrag(barLeft, client_->width(), kLeftMargin, currentTab() == kSearchTab);
+    // A drag in the Search pane has no lasting effect: that pane's left half is always 267 wide.
+    if (currentTab() != kSearchTab)
+        browseLeftWidth_ = LeftHalfWidthAfterDrag(barLeft, client_->width(), kLeftMargin);
     layoutPanes();
 }
 

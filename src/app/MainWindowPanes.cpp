@@ -53,6 +53,7 @@ void MainWindow::onTabSelected(int tab) {
         if (!isSearchPaneShowing())
             return;
         hider_->hide();
+        // Like every width saved on the way, written again (and a failure reported) at exit.
         SaveSearchPaneWidths(LiveColumnWidths(*searchView_));
         restoreStatusTexts();
         contentsTree_->show();
@@ -106,7 +107,11 @@ void MainWindow::handleActivation() {
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         handleActivation();
-    return QMainWindow::event(event);
+    const bool result = QMainWindow::event(event);
+    if (framePlacementPending_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        !windowFrameMargins().isNull())
+        placeFrame();
+    return result;
 }
 
 void MainWindow::saveStatusTexts() {

@@ -8,12 +8,14 @@
 #include "search/ui/SearchColumns.h"
 #include "shell/Flags.h"
 #include "shell/Settings.h"
+#include "shell/ui/DialogPrompter.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace mendor {
 
@@ -84,9 +86,23 @@ void MainWindow::applyWindowPlacement() {
         if (other != screen)
             screens.append(other->availableGeometry());
     }
-    const QRect placed = PlaceOnScreens(stored, screens, fallback);
-    resize(placed.size());
-    move(placed.topLeft());
+    framePlacement_ = PlaceOnScreens(stored, screens, fallback);
+    placeFrame();
+}
+
+QMargins MainWindow::windowFrameMargins() const {
+    const QWindow* window = windowHandle();
+    return window != nullptr ? window->frameMargins() : QMargins();
+}
+
+// The placement is the outer rectangle, as it is stored, but a window's size is that of its
+// inside: the frame is taken off. A window manager frames the window only once it is shown, so
+// until the frame is known the placement is applied again whenever the window moves or resizes.
+void MainWindow::placeFrame() {
+    const QMargins frame = windowFrameMargins();
+    framePlacementPending_ = frame.isNull();
+    resize(framePlacement_.size().shrunkBy(frame));
+    move(framePlacement_.topLeft());
 }
 
 LiveLayout MainWindow::liveLayout() const {
@@ -95,8 +111,10 @@ LiveLayout MainWindow::liveLayout() const {
     if (QScreen* screen = placementScreen()) {
         const double dpiX = screen->logicalDotsPerInchX();
         const double dpiY = screen->logicalDotsPerInchY();
-        // A maximised window keeps the placement it returns to.
-        const QRect normal = isMaximized() ? normalGeometry() : QRect(pos(), size());
+        // A maximised window keeps the placement it returns to; the frame counts, as it does when
+        // the placement is applied.
+        const QRect normal =
+            isMaximized() ? normalGeometry().marginsAdded(windowFrameMargins()) : frameGeometry();
         layout.window =
             WindowPlacement{PixelsToTwips(normal.left(), dpiX), PixelsToTwips(normal.top(), dpiY),
                             PixelsToTwips(normal.width(), dpiX), PixelsToTwips(normal.height(), dpiY)};
@@ -106,8 +124,17 @@ LiveLayout MainWindow::liveLayout() const {
     return layout;
 }
 
+bool MainWindow::saveSettings() {
+    QString error;
+    if (SaveSettings(liveLayout(), &error))
+        return true;
+    DialogPrompter(this).message(
+        tr("The settings could not be saved; the settings file has been left as it was.\n\n%1").arg(error));
+    return false;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    SaveSettings(liveLayout());
+    saveSettings();
     // A search or listing still running stops at its next poll; the program ends meanwhile.
     if (isBusy())
         gAbort = kFlagSet;

@@ -208,7 +208,7 @@ void OptionsDialog::save() {
     window_.searchPane()->searchFiles()->setChecked(oSearchFiles != 0);
     if (oUseAppPath != 0)
         gDataPath = ProgramFolder();
-    SaveSettings(window_.liveLayout());
+    window_.saveSettings();
     command1_->setEnabled(false);
     command2_->setEnabled(false);
     if (gDataPath.toLower() != folderAtActivation_.toLower()) {

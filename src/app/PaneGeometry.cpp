@@ -19,17 +19,12 @@ PaneRects ComputePaneRects(int clientWidth, int top, int bottom, int tabStripWid
     return rects;
 }
 
-int LeftHalfWidthAfterDrag(int barLeft, int clientWidth, int tabStripLeft, bool searchPaneShowing) {
-    int width;
+int LeftHalfWidthAfterDrag(int barLeft, int clientWidth, int tabStripLeft) {
     if (barLeft > kMinimumLeftWidth && barLeft < clientWidth - kMinimumLeftWidth)
-        width = barLeft - tabStripLeft;
-    else if (barLeft <= kMinimumLeftWidth)
-        width = kMinimumLeftWidth;
-    else
-        width = clientWidth - kMinimumLeftWidth;
-    if (searchPaneShowing)
-        width = kSearchPaneLeftWidth;
-    return width;
+        return barLeft - tabStripLeft;
+    if (barLeft <= kMinimumLeftWidth)
+        return kMinimumLeftWidth;
+    return clientWidth - kMinimumLeftWidth;
 }
 
 } // namespace mendor

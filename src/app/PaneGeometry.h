@@ -25,8 +25,9 @@ struct PaneRects {
 /// left half tabStripWidth wide.
 PaneRects ComputePaneRects(int clientWidth, int top, int bottom, int tabStripWidth);
 
-/// The left half's width after the divider was dropped with its left edge at barLeft in a client
-/// area clientWidth wide: between 60 and clientWidth - 60, and always 267 in the Search pane.
-int LeftHalfWidthAfterDrag(int barLeft, int clientWidth, int tabStripLeft, bool searchPaneShowing);
+/// The Browse pane's left half width after the divider was dropped with its left edge at barLeft
+/// in a client area clientWidth wide: between 60 and clientWidth - 60. (The Search pane's left
+/// half is always 267 wide.)
+int LeftHalfWidthAfterDrag(int barLeft, int clientWidth, int tabStripLeft);
 
 } // namespace mendor

@@ -2,6 +2,7 @@
 // window closes.
 #include "app/CatalogCommands.h"
 #include "app/MainWindow.h"
+#include "app/RetrievalCommands.h"
 #include "app/SplashWindow.h"
 
 #include <cstdio>
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
 
     mendor::MainWindow window;
     mendor::InstallCatalogCommands(window);
+    mendor::InstallRetrievalCommands(window);
     {
         mendor::SplashWindow splash;
         window.load(&splash);

@@ -402,11 +402,12 @@ void CatalogRun::endRun() {
     gBusy = kFlagClear;
     view_.setAbortCaption(false);
 
-    if (isAbortRequested()) {
+    // An abort that comes once the new catalog is saved has nothing left to stop: the status keeps
+    // saying what was done.
+    if (isAbortRequested() && outcome_ != CatalogRunOutcome::Completed) {
         view_.setAnimationPlaying(false);
         SetRunStatus(kAbortedStatus);
-        if (outcome_ != CatalogRunOutcome::Completed)
-            outcome_ = CatalogRunOutcome::Aborted;
+        outcome_ = CatalogRunOutcome::Aborted;
     }
     view_.status(LastCatalogRunStatus());
     view_.setProgressValue(0);

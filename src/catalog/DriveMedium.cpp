@@ -26,8 +26,8 @@ void DriveMedium::hideFile(int fd) const {
     SetHiddenAttribute(fd);
 }
 
-void DriveMedium::eject() const {
-    EjectDrive(drive_);
+EjectResult DriveMedium::eject() const {
+    return EjectDrive(drive_);
 }
 
 } // namespace mendor

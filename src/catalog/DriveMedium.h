@@ -34,7 +34,7 @@ public:
     virtual std::optional<std::uint32_t> serialNumber() const;
     /// Gives the open file fd on the medium the hidden attribute.
     virtual void hideFile(int fd) const;
-    virtual void eject() const;
+    virtual EjectResult eject() const;
 
 private:
     DriveInfo drive_;

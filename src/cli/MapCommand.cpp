@@ -38,7 +38,7 @@ int RunMap(const QCommandLineParser& parsed) {
         bool ok = settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), QString());
         if (!settings.readString(kDrivesSection, QString(letter), QString()).isEmpty())
             ok = settings.writeString(kDrivesSection, QString(letter), QString()) && ok;
-        return ok ? kExitDone : fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
+        return ok ? kExitDone : fail(QStringLiteral("Cannot write %1.").arg(settings.errorString()));
     }
 
     const QFileInfo folder(arguments[1]);
@@ -50,7 +50,7 @@ int RunMap(const QCommandLineParser& parsed) {
                         .arg(path)
                         .arg(ProfileFile::kMaxValueLength));
     if (!settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), path))
-        return fail(QStringLiteral("Cannot write %1.").arg(settings.path()));
+        return fail(QStringLiteral("Cannot write %1.").arg(settings.errorString()));
     return kExitDone;
 }
 

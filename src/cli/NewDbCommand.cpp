@@ -1,4 +1,5 @@
-// mendor-cli new-db NAME: a new, empty catalog database copied from the template.
+// mendor-cli new-db NAME: a new, empty catalog database copied from the template. Characters a
+// database name cannot hold are dropped, as the desktop's name prompt drops them.
 #include "cli/CliCommand.h"
 #include "cli/CliPrompter.h"
 #include "store/DatabaseLifecycle.h"
@@ -14,7 +15,16 @@ int RunNewDb(const QCommandLineParser& parsed) {
     if (name.isEmpty())
         return usageError(QStringLiteral("new-db"), QStringLiteral("The name is empty."));
     CliPrompter prompter;
-    return NewDatabase(name, prompter) ? kExitDone : kExitFailed;
+    const QString created = NewDatabase(name, prompter);
+    if (created.isEmpty())
+        return prompter.messageCount() > 0
+                   ? kExitFailed
+                   : fail(QStringLiteral(
+                              "%1 holds no character a database name can have; nothing was created.")
+                              .arg(name));
+    if (created != name)
+        err() << QStringLiteral("Created the database %1.").arg(created) << Qt::endl;
+    return kExitDone;
 }
 
 const CliCommandRegistrar registrar({

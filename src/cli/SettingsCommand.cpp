@@ -21,6 +21,8 @@ int RunSettings(const QCommandLineParser&) {
     line("gDataPath", gDataPath);
     line("oCheckDesc", oCheckDesc);
     line("oUseAppPath", oUseAppPath);
+    line("oChecksums", oChecksums);
+    line("oOtherArchives", oOtherArchives);
     return kExitDone;
 }
 

@@ -135,12 +135,14 @@ DriveTable DriveTable::load(const DriveTableSources& sources) {
             drive.type = ClassifyMount(asMounted, sources.roots);
         } else {
             drive.root = QDir::cleanPath(value);
+            drive.isFolder = true;
             // A folder reports the volume that holds it.
             if (const MountEntry* mount = MountContaining(table, drive.root)) {
                 drive.device = DeviceOfMount(*mount);
                 drive.fsType = mount->fsType;
                 drive.type = ClassifyMount(*mount, sources.roots);
-                if (mount->mountPoint == drive.root)
+                drive.isFolder = mount->mountPoint != drive.root;
+                if (!drive.isFolder)
                     takeMount(mount);
             }
         }

@@ -39,6 +39,8 @@ struct DriveInfo {
     DriveType type = DriveType::Unknown;
     bool followsDevice = false; ///< an optical or floppy drive, or a "device:" mapping: its root
                                 ///< is wherever device is mounted now (see CurrentRootOf)
+    bool isFolder = false;      ///< a "Drives" mapping of a folder that is not a mount point: a
+                                ///< part of a volume, never ejected as a whole
 
     /// "E:"
     QString name() const { return QString(letter) + QLatin1Char(':'); }

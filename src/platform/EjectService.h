@@ -12,6 +12,14 @@
 
 namespace mendor {
 
+/// What an eject came to.
+enum class EjectResult {
+    Ejected,
+    FolderOnly,   ///< the drive is a folder mapped to a letter, not a medium of its own
+    NotRemovable, ///< a hard disk, network share, RAM disk or image file: nothing to eject
+    Failed,       ///< the medium stayed: a file system on it would not unmount, or the drive would not eject
+};
+
 class EjectService {
 public:
     virtual ~EjectService() = default;
@@ -30,8 +38,8 @@ public:
     virtual bool openTray(const QString& device) = 0;
 };
 
-/// Ejects the medium of a removable or optical drive; does nothing for other drives. The
-/// result is not reported.
-void EjectDrive(const DriveInfo& drive, EjectService& service);
+/// Ejects the medium of a removable or optical drive; does nothing for other drives, and says
+/// which it was.
+EjectResult EjectDrive(const DriveInfo& drive, EjectService& service);
 
 } // namespace mendor

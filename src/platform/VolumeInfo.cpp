@@ -402,9 +402,9 @@ void SetHiddenAttribute(int fd) {
     ::fsetxattr(fd, "user.DOSATTRIB", value.constData(), value.size(), 0);
 }
 
-void EjectDrive(const DriveInfo& drive) {
+EjectResult EjectDrive(const DriveInfo& drive) {
     UDisksEjectService service;
-    EjectDrive(drive, service);
+    return EjectDrive(drive, service);
 }
 
 } // namespace mendor

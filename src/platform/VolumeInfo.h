@@ -2,6 +2,7 @@
 // What a drive reports about the medium in it: sizes, label and serial number, as Windows
 // reports them for the same medium; and the few things done to it (hide the marker, eject).
 #include "platform/DriveTable.h"
+#include "platform/EjectService.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,7 +38,7 @@ std::optional<std::uint32_t> VolumeSerialOf(const DriveInfo& drive);
 /// Gives the open file fd the hidden attribute where its file system keeps one. Best effort.
 void SetHiddenAttribute(int fd);
 
-/// Unmounts and ejects the medium of a removable or optical drive. The result is not reported.
-void EjectDrive(const DriveInfo& drive);
+/// Unmounts and ejects the medium of a removable or optical drive (see EjectService.h).
+EjectResult EjectDrive(const DriveInfo& drive);
 
 } // namespace mendor

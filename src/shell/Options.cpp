@@ -13,6 +13,8 @@ QString oDefaultDrive = QStringLiteral("C:");
 QString gDataPath;
 std::int16_t oCheckDesc = 1;
 std::int16_t oUseAppPath = 1;
+std::int16_t oChecksums = 0;
+std::int16_t oOtherArchives = 0;
 
 std::int16_t gColumnWidths[kListModeSlots][kColumnSlots] = {};
 std::int16_t gSearchColumnWidths[kSearchColumnSlots] = {};
@@ -30,6 +32,8 @@ void ResetOptionsToDefaults() {
     gDataPath.clear();
     oCheckDesc = 1;
     oUseAppPath = 1;
+    oChecksums = 0;
+    oOtherArchives = 0;
     for (auto& row : gColumnWidths)
         for (auto& width : row)
             width = 0;

@@ -20,6 +20,12 @@ extern QString gDataPath;
 extern std::int16_t oCheckDesc;
 extern std::int16_t oUseAppPath;
 
+/// Options beyond the eleven, off unless the settings file says otherwise: the catalog dialog's
+/// defaults for computing content checksums and for cataloguing archives other than ZIP (tar,
+/// 7z, rar, ISO, cpio) as folders.
+extern std::int16_t oChecksums;
+extern std::int16_t oOtherArchives;
+
 /// Browse list column widths, indexed by list mode (0..5; 1..4 used) and column (0..11; 1..11 used).
 inline constexpr int kListModeSlots = 6;
 inline constexpr int kColumnSlots = 12;

@@ -1,8 +1,9 @@
 #include "shell/ProfileFile.h"
 
+#include "shell/SafeFileWrite.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 
 namespace mendor {
 
@@ -112,11 +113,21 @@ QString oneLine(QString text) {
     return text;
 }
 
-QByteArray readFile(const QString& path) {
+/// The file's bytes; empty when it is missing. std::nullopt when it exists but cannot be read.
+std::optional<QByteArray> readExisting(const QString& path, QString& error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
     return file.readAll();
+}
+
+QByteArray readFile(const QString& path) {
+    QString ignored;
+    return readExisting(path, ignored).value_or(QByteArray());
 }
 
 } // namespace
@@ -126,6 +137,15 @@ ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
 ProfileFile ProfileFile::snapshotOf(const QString& path) {
     ProfileFile file(path);
     file.snapshot_ = readFile(path);
+    return file;
+}
+
+ProfileFile ProfileFile::editOf(const QString& path) {
+    ProfileFile file(path);
+    const std::optional<QByteArray> text = readExisting(path, file.error_);
+    file.snapshot_ = text.value_or(QByteArray());
+    file.unreadable_ = !text;
+    file.deferred_ = true;
     return file;
 }
 
@@ -142,15 +162,13 @@ QString ProfileFile::readString(const QString& section, const QString& key,
 }
 
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
-    QByteArray text;
-    QFile existing(path_);
-    if (existing.exists()) {
-        // A file that exists but cannot be read must not be replaced by a file holding one key.
-        if (!existing.open(QIODevice::ReadOnly))
-            return false;
-        text = existing.readAll();
-        existing.close();
-    }
+    // A file that exists but cannot be read must not be replaced by a file holding one key.
+    if (unreadable_)
+        return false;
+    std::optional<QByteArray> current = deferred_ ? snapshot_ : readExisting(path_, error_);
+    if (!current)
+        return false;
+    QByteArray& text = *current;
 
     const QString sectionName = oneLine(section);
     const QString keyName = oneLine(key);
@@ -180,11 +198,26 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
         text += (keyName + QLatin1Char('=') + newValue).toUtf8() + lineBreak;
     }
 
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+    if (deferred_) {
+        snapshot_ = text;
+        pending_ = true;
+        return true;
+    }
+    if (!WriteFileSafely(path_, text, &error_))
         return false;
     if (snapshot_)
         snapshot_ = text;
+    return true;
+}
+
+bool ProfileFile::commit() {
+    if (unreadable_)
+        return false;
+    if (!pending_)
+        return true;
+    if (!WriteFileSafely(path_, *snapshot_, &error_))
+        return false;
+    pending_ = false;
     return true;
 }
 

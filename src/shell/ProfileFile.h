@@ -26,6 +26,10 @@ public:
     /// run of many reads parses a file that nobody else changes meanwhile without re-reading it.
     static ProfileFile snapshotOf(const QString& path);
 
+    /// Reads the file once now and keeps every write in memory until commit(), which replaces the
+    /// file once with all of them: a group of keys is saved together or not at all.
+    static ProfileFile editOf(const QString& path);
+
     const QString& path() const { return path_; }
 
     /// The value of key in section, or defaultValue (cut to 127 characters as well) when the
@@ -33,9 +37,17 @@ public:
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
 
     /// Sets key in section to value, creating the file, the section or the key as needed. Line
-    /// breaks in the names or the value become blanks, so a write always stays one line. False
-    /// when the file could not be read or written; the file is then unchanged.
+    /// breaks in the names or the value become blanks, so a write always stays one line. The file
+    /// is replaced whole (see shell/SafeFileWrite.h), or only this object's copy after editOf().
+    /// False when the file could not be read or written; the file is then unchanged.
     bool writeString(const QString& section, const QString& key, const QString& value);
+
+    /// Writes what an editOf() object collected; true when the file now holds it (or there was
+    /// nothing to write). After a failure the file is unchanged.
+    bool commit();
+
+    /// Why the last write or commit failed.
+    const QString& errorString() const { return error_; }
 
 private:
     /// The text the reads look at: the snapshot, or the file now (empty when missing).
@@ -43,6 +55,10 @@ private:
 
     QString path_;
     std::optional<QByteArray> snapshot_;
+    bool deferred_ = false;
+    bool pending_ = false;
+    bool unreadable_ = false; ///< the file exists but could not be read: it must not be replaced
+    QString error_;
 };
 
 } // namespace mendor

@@ -7,18 +7,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace mendor {
 
 namespace {
 
+const QString kSettingsFileName = QStringLiteral("MNP3.ini");
 const QString kOptionsSection = QStringLiteral("Options");
 const QString kWindowSection = QStringLiteral("Window");
 const QString kFilePaneSection = QStringLiteral("FilePane");
 const QString kSearchPaneSection = QStringLiteral("SearchPane");
+// A read's default that no stored value can equal: a value is always one line.
+const QString kAbsent = QStringLiteral("\n");
 
 constexpr std::int16_t kDefaultColumnWidth = 100;
 constexpr int kFilePaneReadColumns = 9;
@@ -121,10 +126,82 @@ QString folderEntrySpelling(const QString& folder, const QString& name) {
     return match == entries.end() ? QString() : *match;
 }
 
+void writeOptions(ProfileFile& ini) {
+    const auto flag = [&ini](const char* key, std::int16_t value) {
+        ini.writeString(kOptionsSection, QLatin1String(key), QString::number(value));
+    };
+    flag("oStartupMode", oStartupMode);
+    flag("oSaveWindows", oSaveWindows);
+    flag("oClearDesc", oClearDesc);
+    flag("oEject", oEject);
+    flag("oSearchFolders", oSearchFolders);
+    flag("oSearchFiles", oSearchFiles);
+    flag("oZIPasFolder", oZIPasFolder);
+    ini.writeString(kOptionsSection, QStringLiteral("oDefaultDrive"), oDefaultDrive.trimmed());
+    ini.writeString(kOptionsSection, QStringLiteral("gDataPath"), gDataPath.trimmed());
+    flag("oCheckDesc", oCheckDesc);
+    flag("oUseAppPath", oUseAppPath);
+    // The later options are written once they are on or the file already has them, so that a
+    // file of default settings holds the eleven keys alone.
+    for (const auto& [key, value] :
+         {std::pair{"oChecksums", oChecksums}, {"oOtherArchives", oOtherArchives}}) {
+        if (value != 0 || ini.readString(kOptionsSection, QLatin1String(key), kAbsent) != kAbsent)
+            flag(key, value);
+    }
+}
+
+void writeFilePaneWidths(ProfileFile& ini, int mode, int columnCount) {
+    if (!isListMode(mode) || oSaveWindows == 0)
+        return;
+    const int columns = std::min(columnCount, kColumnSlots - 1);
+    for (int column = 1; column <= columns; ++column)
+        ini.writeString(kFilePaneSection, fileColumnKey("Column", mode, column),
+                        QString::number(gColumnWidths[mode][column]));
+}
+
+void writeSearchPaneWidths(ProfileFile& ini, const QList<double>& liveWidths) {
+    if (oSaveWindows == 0)
+        return;
+    const int columns = std::min<int>(liveWidths.size(), kSearchColumns);
+    for (int column = 1; column <= columns; ++column) {
+        const auto width = roundClamped<std::int16_t>(std::trunc(liveWidths.at(column - 1)));
+        ini.writeString(kSearchPaneSection, searchColumnKey("Column", column), QString::number(width));
+        gSearchColumnWidths[column] = width;
+    }
+}
+
+void writeWindowPlacement(ProfileFile& ini, const WindowPlacement& placement, bool minimized) {
+    if (oSaveWindows == 0 || minimized)
+        return;
+    ini.writeString(kWindowSection, QStringLiteral("Left"), QString::number(placement.left));
+    ini.writeString(kWindowSection, QStringLiteral("Top"), QString::number(placement.top));
+    ini.writeString(kWindowSection, QStringLiteral("Width"), QString::number(placement.width));
+    ini.writeString(kWindowSection, QStringLiteral("Height"), QString::number(placement.height));
+}
+
+/// Collects the writes of one save in memory and replaces the file once with all of them.
+bool saveEdited(const std::function<void(ProfileFile&)>& write, QString* error) {
+    ProfileFile ini = ProfileFile::editOf(SettingsFilePath());
+    write(ini);
+    if (ini.commit())
+        return true;
+    if (error != nullptr)
+        *error = ini.errorString();
+    return false;
+}
+
 } // namespace
 
 QString SettingsFilePath() {
-    return ProgramFolder() + QStringLiteral("/MNP3.ini");
+    const QString folder = ProgramFolder();
+    const QString exact = folder + QLatin1Char('/') + kSettingsFileName;
+    if (QFileInfo::exists(exact))
+        return exact;
+    // The file in another letter case (Mnp3.ini) is the same file to the user, as it is where
+    // names are compared without regard to case; with several, none of them is the one.
+    const QStringList others =
+        QDir(folder).entryList({kSettingsFileName}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    return others.size() == 1 ? folder + QLatin1Char('/') + others.first() : exact;
 }
 
 std::int16_t ReadProfileNumber(const QString& text) {
@@ -151,6 +228,8 @@ void LoadSettings() {
         ini.readString(kOptionsSection, QStringLiteral("gDataPath"), ProgramFolder());
     oCheckDesc = flag("oCheckDesc", 1);
     oUseAppPath = flag("oUseAppPath", 1);
+    oChecksums = flag("oChecksums", 0);
+    oOtherArchives = flag("oOtherArchives", 0);
 
     // A data folder that holds no database is most likely a stale setting (a removed disk, a
     // renamed folder): the program folder is used instead, and the next save stores it.
@@ -162,22 +241,8 @@ void LoadSettings() {
         readFilePaneWidths(ini, mode);
 }
 
-void SaveOptions() {
-    ProfileFile ini(SettingsFilePath());
-    const auto flag = [&ini](const char* key, std::int16_t value) {
-        ini.writeString(kOptionsSection, QLatin1String(key), QString::number(value));
-    };
-    flag("oStartupMode", oStartupMode);
-    flag("oSaveWindows", oSaveWindows);
-    flag("oClearDesc", oClearDesc);
-    flag("oEject", oEject);
-    flag("oSearchFolders", oSearchFolders);
-    flag("oSearchFiles", oSearchFiles);
-    flag("oZIPasFolder", oZIPasFolder);
-    ini.writeString(kOptionsSection, QStringLiteral("oDefaultDrive"), oDefaultDrive.trimmed());
-    ini.writeString(kOptionsSection, QStringLiteral("gDataPath"), gDataPath.trimmed());
-    flag("oCheckDesc", oCheckDesc);
-    flag("oUseAppPath", oUseAppPath);
+bool SaveOptions(QString* error) {
+    return saveEdited(writeOptions, error);
 }
 
 void SetDefaultFilePaneWidths() {
@@ -199,14 +264,8 @@ void CaptureFilePaneWidths(int mode, const QList<int>& liveWidths) {
         gColumnWidths[mode][column] = roundClamped<std::int16_t>(liveWidths.at(column - 1));
 }
 
-void SaveFilePaneWidths(int mode, int columnCount) {
-    if (!isListMode(mode) || oSaveWindows == 0)
-        return;
-    ProfileFile ini(SettingsFilePath());
-    const int columns = std::min(columnCount, kColumnSlots - 1);
-    for (int column = 1; column <= columns; ++column)
-        ini.writeString(kFilePaneSection, fileColumnKey("Column", mode, column),
-                        QString::number(gColumnWidths[mode][column]));
+bool SaveFilePaneWidths(int mode, int columnCount, QString* error) {
+    return saveEdited([&](ProfileFile& ini) { writeFilePaneWidths(ini, mode, columnCount); }, error);
 }
 
 void LoadSearchPaneWidths() {
@@ -219,16 +278,8 @@ void LoadSearchPaneWidths() {
     }
 }
 
-void SaveSearchPaneWidths(const QList<double>& liveWidths) {
-    if (oSaveWindows == 0)
-        return;
-    ProfileFile ini(SettingsFilePath());
-    const int columns = std::min<int>(liveWidths.size(), kSearchColumns);
-    for (int column = 1; column <= columns; ++column) {
-        const auto width = roundClamped<std::int16_t>(std::trunc(liveWidths.at(column - 1)));
-        ini.writeString(kSearchPaneSection, searchColumnKey("Column", column), QString::number(width));
-        gSearchColumnWidths[column] = width;
-    }
+bool SaveSearchPaneWidths(const QList<double>& liveWidths, QString* error) {
+    return saveEdited([&](ProfileFile& ini) { writeSearchPaneWidths(ini, liveWidths); }, error);
 }
 
 WindowPlacement LoadWindowPlacement(int screenWidthTwips, int screenHeightTwips) {
@@ -241,23 +292,21 @@ WindowPlacement LoadWindowPlacement(int screenWidthTwips, int screenHeightTwips)
     return placement;
 }
 
-void SaveWindowPlacement(const WindowPlacement& placement, bool minimized) {
-    if (oSaveWindows == 0 || minimized)
-        return;
-    ProfileFile ini(SettingsFilePath());
-    ini.writeString(kWindowSection, QStringLiteral("Left"), QString::number(placement.left));
-    ini.writeString(kWindowSection, QStringLiteral("Top"), QString::number(placement.top));
-    ini.writeString(kWindowSection, QStringLiteral("Width"), QString::number(placement.width));
-    ini.writeString(kWindowSection, QStringLiteral("Height"), QString::number(placement.height));
+bool SaveWindowPlacement(const WindowPlacement& placement, bool minimized, QString* error) {
+    return saveEdited([&](ProfileFile& ini) { writeWindowPlacement(ini, placement, minimized); }, error);
 }
 
-void SaveSettings(const LiveLayout& layout) {
-    SaveOptions();
-    if (layout.window)
-        SaveWindowPlacement(*layout.window, layout.minimized);
+bool SaveSettings(const LiveLayout& layout, QString* error) {
     CaptureFilePaneWidths(gListMode, layout.browseWidths);
-    SaveFilePaneWidths(gListMode, static_cast<int>(layout.browseWidths.size()));
-    SaveSearchPaneWidths(layout.searchWidths);
+    return saveEdited(
+        [&](ProfileFile& ini) {
+            writeOptions(ini);
+            if (layout.window)
+                writeWindowPlacement(ini, *layout.window, layout.minimized);
+            writeFilePaneWidths(ini, gListMode, static_cast<int>(layout.browseWidths.size()));
+            writeSearchPaneWidths(ini, layout.searchWidths);
+        },
+        error);
 }
 
 QString NormalizePath(const QString& path) {

@@ -12,7 +12,8 @@
 
 namespace mendor {
 
-/// The path of the settings file: ProgramFolder() + "/MNP3.ini".
+/// The path of the settings file: ProgramFolder() + "/MNP3.ini", or the one file of the program
+/// folder whose name is that in another letter case (Mnp3.ini) when there is no MNP3.ini.
 QString SettingsFilePath();
 
 /// The leading decimal number of text (after blanks, with an optional sign and fraction),
@@ -24,8 +25,13 @@ std::int16_t ReadProfileNumber(const QString& text);
 /// list modes 1 to 4.
 void LoadSettings();
 
-/// Writes the eleven "Options" keys in table order.
-void SaveOptions();
+// Every save below replaces the settings file once, with all of its keys written, or leaves it
+// as it was: false then, with the reason in *error when given (a full disk, a folder that cannot
+// be written).
+
+/// Writes the eleven "Options" keys in table order, then oChecksums and oOtherArchives when
+/// they are on or the file already holds them.
+bool SaveOptions(QString* error = nullptr);
 
 /// Sets the browse widths of list modes 1 to 4, columns 1 to 9, to 100: the start-up step that
 /// comes after LoadSettings and before LoadFilePaneWidths(4).
@@ -39,13 +45,13 @@ void LoadFilePaneWidths(int mode);
 void CaptureFilePaneWidths(int mode, const QList<int>& liveWidths);
 
 /// Writes gColumnWidths[mode] for columns 1..columnCount. Nothing for mode 0 or oSaveWindows 0.
-void SaveFilePaneWidths(int mode, int columnCount);
+bool SaveFilePaneWidths(int mode, int columnCount, QString* error = nullptr);
 
 /// Reads the keys of columns 1 to 10 of "SearchPane" into gSearchColumnWidths.
 void LoadSearchPaneWidths();
 
 /// Writes the ten live search widths (truncated) and stores them. Nothing when oSaveWindows is 0.
-void SaveSearchPaneWidths(const QList<double>& liveWidths);
+bool SaveSearchPaneWidths(const QList<double>& liveWidths, QString* error = nullptr);
 
 /// Main window placement in twips.
 struct WindowPlacement {
@@ -59,7 +65,7 @@ struct WindowPlacement {
 WindowPlacement LoadWindowPlacement(int screenWidthTwips, int screenHeightTwips);
 
 /// Writes "Left", "Top", "Width", "Height". Nothing when oSaveWindows is 0 or minimized.
-void SaveWindowPlacement(const WindowPlacement& placement, bool minimized);
+bool SaveWindowPlacement(const WindowPlacement& placement, bool minimized, QString* error = nullptr);
 
 /// What the main window hands to SaveSettings: its placement and live column widths.
 struct LiveLayout {
@@ -69,8 +75,8 @@ struct LiveLayout {
     QList<double> searchWidths; ///< live widths of the ten search result columns
 };
 
-/// SaveOptions, then the window placement and widths of layout (in that order).
-void SaveSettings(const LiveLayout& layout);
+/// SaveOptions, then the window placement and widths of layout (in that order), in one save.
+bool SaveSettings(const LiveLayout& layout, QString* error = nullptr);
 
 /// The existing folder with every component spelled as the file system stores it (matched
 /// without regard to case when no exact entry exists), without a trailing separator; the empty

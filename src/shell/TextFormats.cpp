@@ -2,6 +2,7 @@
 
 #include "shell/StoredDate.h"
 
+#include <cstring>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QMutex>
@@ -41,6 +42,14 @@ QString groupedDigits(std::uint64_t value) {
     return grouped;
 }
 
+// Bytes added at the end by growing the array: QByteArray::append is an insert, several times
+// slower for the short texts of a result line.
+void appendBytes(QByteArray& out, const char* bytes, qsizetype count) {
+    const qsizetype start = out.size();
+    out.resize(start + count);
+    std::memcpy(out.data() + start, bytes, std::size_t(count));
+}
+
 QString padSize(const QString& text) {
     return text.rightJustified(kSizeWidth, QLatin1Char(' '));
 }
@@ -73,13 +82,30 @@ QString typeNameOfExtension(const QString& lowerExtension) {
 
 } // namespace
 
+void AppendSizeKB(QByteArray& out, std::int64_t bytes) {
+    // Digits from the right, with a comma before every group of three but the first.
+    char text[40];
+    int start = int(sizeof text);
+    text[--start] = 'B';
+    text[--start] = 'K';
+    std::uint64_t kilobytes = bytes < 1 ? 0 : bytes < 1024 ? 1 : roundedQuotient(std::uint64_t(bytes), 1024);
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0)
+            text[--start] = ',';
+        text[--start] = char('0' + kilobytes % 10);
+        kilobytes /= 10;
+        ++digits;
+    } while (kilobytes > 0);
+    while (int(sizeof text) - start < kSizeWidth)
+        text[--start] = ' ';
+    appendBytes(out, text + start, qsizetype(sizeof text) - start);
+}
+
 QString FormatSizeKB(std::int64_t bytes) {
-    if (bytes < 1)
-        return padSize(QStringLiteral("0KB"));
-    if (bytes < 1024)
-        return padSize(QStringLiteral("1KB"));
-    return padSize(groupedDigits(roundedQuotient(static_cast<std::uint64_t>(bytes), 1024)) +
-                   QStringLiteral("KB"));
+    QByteArray text;
+    AppendSizeKB(text, bytes);
+    return QString::fromLatin1(text);
 }
 
 QString FormatSizeMB(std::int64_t bytes) {
@@ -90,8 +116,67 @@ QString FormatSizeMB(std::int64_t bytes) {
                    QStringLiteral("MB"));
 }
 
+void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
+    // Lists and searches format millions of dates: the usual years are written digit by digit
+    // (the calendar arithmetic of days since 1970), any other through QDateTime.
+    constexpr std::int64_t kDay = 86400;
+    std::int64_t days = storedSeconds / kDay;
+    std::int64_t secondOfDay = storedSeconds % kDay;
+    if (secondOfDay < 0) {
+        secondOfDay += kDay;
+        --days;
+    }
+    const std::int64_t shifted = days + 719468;
+    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const std::int64_t dayOfEra = shifted - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    const int month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    if (year < 1 || year > 9999) {
+        out.append(FormatDate(FromStoredSeconds(storedSeconds)).toLatin1());
+        return;
+    }
+
+    const int hour = int(secondOfDay / 3600);
+    const int minute = int(secondOfDay / 60 % 60);
+    const int second = int(secondOfDay % 60);
+    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+    char text[32];
+    int at = 0;
+    const auto number = [&](int value, int minimumDigits) {
+        char digits[8];
+        int count = 0;
+        do {
+            digits[count++] = char('0' + value % 10);
+            value /= 10;
+        } while (value > 0 || count < minimumDigits);
+        while (count > 0)
+            text[at++] = digits[--count];
+    };
+    number(month, 1);
+    text[at++] = '/';
+    number(day, 1);
+    text[at++] = '/';
+    number(int(year), 4);
+    text[at++] = ' ';
+    number(hour12, 1);
+    text[at++] = ':';
+    number(minute, 2);
+    text[at++] = ':';
+    number(second, 2);
+    text[at++] = ' ';
+    text[at++] = hour < 12 ? 'a' : 'p';
+    text[at++] = 'm';
+    appendBytes(out, text, at);
+}
+
 QString FormatDate(std::int64_t storedSeconds) {
-    return FormatDate(FromStoredSeconds(storedSeconds));
+    QByteArray text;
+    AppendDate(text, storedSeconds);
+    return QString::fromLatin1(text);
 }
 
 QString FormatDate(const QDateTime& dateTime) {

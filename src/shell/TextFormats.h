@@ -2,6 +2,7 @@
 // The text forms in which sizes, dates, counts, names, file types and file icons appear in the
 // lists, the search results, the report and the export. Plain functions without state.
 #include <cstdint>
+#include <QByteArray>
 #include <QDateTime>
 #include <QSet>
 #include <QString>
@@ -11,12 +12,16 @@ namespace mendor {
 /// "0KB" below 1 byte, "1KB" up to 1023 bytes, else bytes/1024 as "#,##0KB" (half away from
 /// zero); padded on the left with blanks to 16 characters.
 QString FormatSizeKB(std::int64_t bytes);
+/// FormatSizeKB appended to out (ASCII), for output of many rows.
+void AppendSizeKB(QByteArray& out, std::int64_t bytes);
 
 /// bytes/1,024,000 as "#,##0.0MB", padded on the left with blanks to 16 characters.
 QString FormatSizeMB(std::int64_t bytes);
 
 /// "m/d/yyyy h:mm:ss am/pm" of a stored date (store/StoredDate.h).
 QString FormatDate(std::int64_t storedSeconds);
+/// FormatDate appended to out (ASCII), for output of many rows.
+void AppendDate(QByteArray& out, std::int64_t storedSeconds);
 QString FormatDate(const QDateTime& dateTime);
 
 /// "#,##0".

@@ -1,5 +1,8 @@
 #include "store/Database.h"
 
+#include "store/JetFunctions.h"
+#include "store/Schema.h"
+
 #include <optional>
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -13,6 +16,11 @@ namespace {
 constexpr int kBusyTimeoutMs = 3000;
 // Opening retries when the file was replaced under it; a file replaced this often is refused.
 constexpr int kOpenAttempts = 3;
+// How much of a database file searches read through memory mapping.
+constexpr qint64 kMappedReadBytes = qint64(1) << 30;
+// Memory for the duplicate search's sorts (kilobytes), and the engine's helper threads for them.
+constexpr int kSortCacheKilobytes = 128 * 1024;
+constexpr int kSortThreads = 2;
 
 std::string errorText(sqlite3* db, const char* what) {
     return std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -79,15 +87,6 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
-Statement& Statement::bindUtf8(int index, QByteArrayView utf8) {
-    if (utf8.isNull())
-        return bindNull(index);
-    check(sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT,
-                              SQLITE_UTF8),
-          "bind");
-    return *this;
-}
-
 Statement& Statement::bindUtf8Unchanged(int index, QByteArrayView utf8) {
     if (utf8.isNull())
         return bindNull(index);
@@ -99,6 +98,15 @@ Statement& Statement::bindUtf8Unchanged(int index, QByteArrayView utf8) {
 
 Statement& Statement::bindNull(int index) {
     check(sqlite3_bind_null(stmt_, index), "bind");
+    return *this;
+}
+
+Statement& Statement::bindBlob(int index, const QByteArray& bytes) {
+    if (bytes.isNull())
+        return bindNull(index);
+    check(
+        sqlite3_bind_blob64(stmt_, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT),
+        "bind");
     return *this;
 }
 
@@ -154,11 +162,38 @@ std::int64_t Statement::columnInt(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
 
+std::optional<std::int64_t> Statement::columnIntOrNull(int column) const {
+    // One call for the column; the value calls after it are cheap. The value is one that SQLite
+    // does not lock, which is safe as a connection serves one thread at a time.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    if (sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    return sqlite3_value_int64(value);
+}
+
 QString Statement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (!text)
         return QString();
     return QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column));
+}
+
+QByteArrayView Statement::columnUtf8(int column) const {
+    // As in columnIntOrNull.
+    sqlite3_value* value = sqlite3_column_value(stmt_, column);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_value_bytes(value));
+}
+
+QByteArray Statement::columnBlob(int column) const {
+    if (isNull(column))
+        return QByteArray();
+    const void* bytes = sqlite3_column_blob(stmt_, column);
+    // An empty BLOB has no bytes to point at.
+    return bytes ? QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(stmt_, column))
+                 : QByteArray("", 0);
 }
 
 // ---- Database -------------------------------------------------------------------------------
@@ -177,9 +212,8 @@ Database Database::openWith(const QString& path, int flags) {
         if (!lock)
             throw SqlError("The database " + path.toStdString() + " is in use and cannot be opened.",
                            SQLITE_BUSY);
-        // A connection is used by one thread at a time (a catalog run hands its connection to
-        // the scanning thread, never to two at once), so it needs no mutex of its own: a scan
-        // calls the engine a dozen times per row.
+        // A connection serves one thread at a time (a worker may take one over, never share it),
+        // so the engine's locking around every call is left out.
         const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) {
             const std::string message =
@@ -196,14 +230,45 @@ Database Database::openWith(const QString& path, int flags) {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
+    // A double-quoted name that names no column is an error, never read as a string literal.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    if (!RegisterJetFunctions(db)) {
+        sqlite3_close(db);
+        throw SqlError("Cannot open " + path.toStdString() + ": out of memory", SQLITE_NOMEM);
+    }
     Database database(db, path, std::move(*lock));
     // SQLite reads the header lazily: make a foreign or truncated file fail here, not later.
     try {
         database.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).execute();
     } catch (const SqlError& e) {
+        if (e.code() == SQLITE_BUSY || e.code() == SQLITE_LOCKED)
+            throw SqlError("The database " + path.toStdString() +
+                               " is locked by another program and cannot be opened now.",
+                           e.code());
         throw SqlError(path.toStdString() + " is not a usable catalog database (" + e.what() + ")", e.code());
     }
+    database.requireCatalogSchema();
     return database;
+}
+
+void Database::requireCatalogSchema() const {
+    const auto refuse = [this](const QString& why) {
+        throw ForeignDatabaseError(
+            QStringLiteral("%1 is not a catalog database: %2.").arg(path_, why).toStdString(), SQLITE_NOTADB);
+    };
+    QStringList columns;
+    Statement info = prepare(QStringLiteral("SELECT lower(\"name\") FROM pragma_table_info('index')"));
+    while (info.step())
+        columns << info.columnText(0);
+    if (columns.isEmpty())
+        refuse(QStringLiteral("it has no table \"index\""));
+    for (const QString& field : kIndexFields) {
+        if (!columns.contains(field))
+            refuse(QStringLiteral("its table \"index\" has no field \"%1\"").arg(field));
+    }
+    if (!hasTable(QStringLiteral("version")))
+        refuse(QStringLiteral("it has no table \"version\""));
 }
 
 Database Database::open(const QString& path) {
@@ -251,6 +316,17 @@ void Database::exec(const QString& sql) {
         sqlite3_free(error);
         throw SqlError(message + " in: " + sql.toStdString(), rc);
     }
+}
+
+void Database::preferMappedReads() noexcept {
+    execIgnoringErrors(QStringLiteral("PRAGMA mmap_size = %1").arg(kMappedReadBytes));
+}
+
+void Database::preferLargeSorts() noexcept {
+    execIgnoringErrors(
+        QStringLiteral("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -%1; PRAGMA threads = %2")
+            .arg(kSortCacheKilobytes)
+            .arg(kSortThreads));
 }
 
 bool Database::execIgnoringErrors(const QString& sql) noexcept {

@@ -6,10 +6,15 @@
 // of scope), so no handle is open while a file is renamed, deleted, compacted or moved. An open
 // Database holds a shared DatabaseLock on its file, which tells renaming, deleting and
 // compacting that the file is in use.
+//
+// A Database and its Statements are used by one thread at a time (the engine does not lock each
+// call): a search reads with one connection per thread.
 #include "store/DatabaseLock.h"
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -29,6 +34,13 @@ public:
 
 private:
     int code_;
+};
+
+/// A file that SQLite can read but that is not a catalog database: its table "index" lacks a
+/// field of the catalog's, or it has no table "version".
+class ForeignDatabaseError : public SqlError {
+public:
+    using SqlError::SqlError;
 };
 
 /// "name" with embedded quotes doubled: safe for any table, view or column name.
@@ -53,12 +65,13 @@ public:
         return bind(index, static_cast<std::int64_t>(value));
     }
     Statement& bind(int index, const QString& text); ///< a null QString binds NULL
-    /// Text already in UTF-8, bound without converting it; a null one binds NULL.
-    Statement& bindUtf8(int index, QByteArrayView utf8);
-    /// The same without a copy: the bytes must stay where they are, unchanged, until the
-    /// parameter is bound again or the statement ends. For rows written by the million.
+    /// Text already in UTF-8, bound without a copy (a null one binds NULL): the bytes must stay
+    /// where they are, unchanged, until the parameter is bound again or the statement ends. For
+    /// rows written by the million.
     Statement& bindUtf8Unchanged(int index, QByteArrayView utf8);
     Statement& bindNull(int index);
+    /// Bytes stored as they stand (a BLOB); a null QByteArray binds NULL.
+    Statement& bindBlob(int index, const QByteArray& bytes);
 
     /// Advances to the next row; false when there is none (the statement is done).
     bool step();
@@ -74,7 +87,13 @@ public:
 
     bool isNull(int column) const;
     std::int64_t columnInt(int column) const;
-    QString columnText(int column) const; ///< NULL reads as a null QString
+    /// The column's number, or nothing for NULL.
+    std::optional<std::int64_t> columnIntOrNull(int column) const;
+    QString columnText(int column) const;    ///< NULL reads as a null QString
+    QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
+    /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
+    /// next step, reset or column access of this statement.
+    QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.
     bool isNull(const QString& name) const { return isNull(requireColumn(name)); }
@@ -91,9 +110,11 @@ private:
 
 class Database {
 public:
-    /// Opens an existing database file for reading and writing. A missing, unreadable or
+    /// Opens an existing catalog database file for reading and writing. A missing, unreadable or
     /// foreign file (not SQLite, or truncated) raises SqlError with a message naming the file,
-    /// and so does a file that a rename, deletion or compaction elsewhere keeps locked.
+    /// and so does a file that a rename, deletion or compaction elsewhere keeps locked, or that
+    /// another program holds locked for longer than a moment. A database whose fixed tables are
+    /// not the catalog's raises ForeignDatabaseError before anything reads or changes it.
     static Database open(const QString& path);
     /// Opens a file read-only, for listing and browsing.
     static Database openReadOnly(const QString& path);
@@ -106,6 +127,13 @@ public:
 
     const QString& path() const { return path_; }
     sqlite3* handle() const { return db_; }
+
+    /// Reads large tables through memory mapping rather than copies into the page cache:
+    /// faster for searches that scan a million rows. Harmless when the engine declines.
+    void preferMappedReads() noexcept;
+    /// Sorts and groups of a million rows in memory, on helper threads, rather than through
+    /// temporary files: for the duplicate search. Harmless when the engine declines.
+    void preferLargeSorts() noexcept;
 
     /// Runs one or more statements; a failure raises SqlError.
     void exec(const QString& sql);
@@ -134,6 +162,7 @@ private:
     Database(sqlite3* db, QString path, DatabaseLock lock)
         : db_(db), path_(std::move(path)), lock_(std::move(lock)) {}
     static Database openWith(const QString& path, int flags);
+    void requireCatalogSchema() const;
 
     sqlite3* db_ = nullptr;
     QString path_;

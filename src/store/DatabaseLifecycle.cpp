@@ -86,6 +86,10 @@ bool refuseName(const QString& name, Prompter& prompter) {
         prompter.message(kForbiddenNameMessage);
         return true;
     }
+    if (name.startsWith(QLatin1Char('.'))) {
+        prompter.message(QStringLiteral("A database name cannot begin with \".\"."));
+        return true;
+    }
     if (name.contains(kExtension, Qt::CaseInsensitive)) {
         prompter.message(QStringLiteral("A database name cannot contain \"%1\".").arg(kExtension));
         return true;
@@ -121,15 +125,7 @@ QString copyTemplate(const QString& name, Prompter& prompter) {
 }
 
 bool compactLocked(const QString& path, const QString& name, Prompter& prompter, ProgressSink& sink) {
-    RepairDatabase(path);
-    sink.status(QStringLiteral("Compacting ") + name + QStringLiteral("..."));
-    sink.pause(25);
-
     const QString copy = path + QStringLiteral("_tmp");
-    // Only a compaction of this database writes this name, and it holds the exclusive lock:
-    // a file of that name is what an interrupted compaction left behind.
-    if (QFileInfo(copy).isFile())
-        QFile::remove(copy);
     const auto fail = [&](const QString& why) {
         if (QFileInfo(copy).isFile())
             QFile::remove(copy);
@@ -137,6 +133,20 @@ bool compactLocked(const QString& path, const QString& name, Prompter& prompter,
             QStringLiteral("%1 could not be compacted and has been left as it was.\n\n%2").arg(name, why));
         return false;
     };
+    // A file that is no catalog database (or cannot be opened) is left alone from the start.
+    try {
+        Database::open(path);
+    } catch (const SqlError& e) {
+        return fail(QString::fromStdString(e.what()));
+    }
+    RepairDatabase(path);
+    sink.status(QStringLiteral("Compacting ") + name + QStringLiteral("..."));
+    sink.pause(25);
+
+    // Only a compaction of this database writes this name, and it holds the exclusive lock:
+    // a file of that name is what an interrupted compaction left behind.
+    if (QFileInfo(copy).isFile())
+        QFile::remove(copy);
     try {
         Database::compactInto(path, copy);
     } catch (const SqlError& e) {
@@ -174,27 +184,34 @@ bool DatabaseNameTaken(const QString& name, const QString& exceptName) {
     return false;
 }
 
-bool NewDatabase(const QString& name, Prompter& prompter) {
+QString WithoutForbiddenNameCharacters(const QString& typed) {
+    QString name = typed;
+    name.removeIf([](QChar c) { return kForbiddenCharacters.contains(c); });
+    return name;
+}
+
+QString NewDatabase(const QString& typedName, Prompter& prompter) {
+    const QString name = WithoutForbiddenNameCharacters(typedName);
     if (name.isEmpty() || refuseName(name, prompter))
-        return false;
+        return {};
     const QString alreadyThere =
         QStringLiteral("A database named %1 already exists.  Please choose another name.").arg(name);
     if (DatabaseNameTaken(name)) {
         prompter.message(alreadyThere);
-        return false;
+        return {};
     }
     const QString copy = copyTemplate(name, prompter);
     if (copy.isEmpty())
-        return false;
+        return {};
     const int error = renameWithoutReplacing(copy, DatabasePath(name));
     if (error == 0)
-        return true;
+        return name;
     QFile::remove(copy);
     prompter.message(
         error == EEXIST
             ? alreadyThere
             : QStringLiteral("The database %1 could not be created: %2").arg(name, systemError(error)));
-    return false;
+    return {};
 }
 
 bool RenameDatabase(const QString& oldName, const QString& newName, Prompter& prompter) {
@@ -204,7 +221,8 @@ bool RenameDatabase(const QString& oldName, const QString& newName, Prompter& pr
         return true;
     if (refuseName(newName, prompter))
         return false;
-    if (DatabaseNameTaken(newName, oldName)) {
+    if (DatabaseNameTaken(newName, oldName) ||
+        NameShownInCatalogTree(gDataPath, newName, DatabaseKey(oldName))) {
         prompter.message(kNameInUseMessage);
         return false;
     }
@@ -222,7 +240,7 @@ bool RenameDatabase(const QString& oldName, const QString& newName, Prompter& pr
         return false;
     }
     if (error != 0) {
-        prompter.message(refusal);
+        prompter.message(QStringLiteral("%1 could not be renamed: %2").arg(oldName, systemError(error)));
         return false;
     }
     return true;
@@ -236,8 +254,12 @@ int DeleteDatabase(const QString& key, Prompter& prompter) {
         return 0;
     const QString refusal = usedBySomeoneElse(name, QStringLiteral("deleted"), QStringLiteral("delete"));
     const std::optional<DatabaseLock> lock = DatabaseLock::tryAcquire(path, DatabaseLock::Mode::Exclusive);
-    if (!lock || ::unlink(QFile::encodeName(path).constData()) != 0) {
+    if (!lock) {
         prompter.message(refusal);
+        return 0;
+    }
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        prompter.message(QStringLiteral("%1 could not be deleted: %2").arg(name, systemError(errno)));
         return 0;
     }
     // A journal of the deleted file would otherwise be played into a later file of that name.
@@ -293,8 +315,8 @@ void RepairDatabase(const QString& path) {
             }
             if (hasFolders)
                 continue;
-            db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(DirsTable(t))));
-            db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(FilesTable(t))));
+            for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)})
+                db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(table)));
             deleteVolume.reset();
             deleteVolume.bind(1, t);
             try {

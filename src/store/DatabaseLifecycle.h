@@ -25,6 +25,9 @@ inline const QString kNameInUseMessage =
 /// True when name holds _ \ / : * ? < > | or a double quote.
 bool HasForbiddenNameCharacter(const QString& name);
 
+/// The typed text without those characters: what the name prompt keeps of what is typed.
+QString WithoutForbiddenNameCharacters(const QString& typed);
+
 /// The file of database name in the data folder: gDataPath/name.mdb.
 QString DatabasePath(const QString& name);
 
@@ -32,21 +35,25 @@ QString DatabasePath(const QString& name);
 /// ignoring letter case (keys and the tree compare names that way).
 bool DatabaseNameTaken(const QString& name, const QString& exceptName = {});
 
-/// Creates database name as a copy of the template. An empty name creates nothing and says
-/// nothing. A forbidden character, a name that holds ".mdb" (keys are cut at the first one) and
-/// a name already taken are refused with a message; an existing file is never replaced. The copy
-/// is written to a hidden file of the data folder and only then takes its name, so no
-/// half-written database is ever listed. True when the database was created.
-bool NewDatabase(const QString& name, Prompter& prompter);
+/// Creates a database as a copy of the template, named typedName without its forbidden
+/// characters (dropped, as the name prompt drops them while they are typed). A name that is
+/// then empty creates nothing and says nothing. A name beginning with "." (a hidden file that no
+/// list would show), a name that holds ".mdb" (keys are cut at the first one) and a name already
+/// taken are refused with a message; an existing file is never replaced. The copy is written to
+/// a hidden file of the data folder and only then takes its name, so no half-written database is
+/// ever listed. Returns the name of the new database; empty when none was created.
+QString NewDatabase(const QString& typedName, Prompter& prompter);
 
-/// Renames database oldName to newName (the tree's label edit; the tree also checks its own
-/// labels first). Refuses forbidden characters, a name taken by another database and a file
-/// that someone else has open, with their messages. An empty new name changes nothing and says
-/// nothing. True when the file now has the new name.
+/// Renames database oldName to newName (the tree's label edit). Refuses forbidden characters, a
+/// name beginning with ".", a name the catalog tree shows for another node (NameShownInCatalogTree)
+/// or another database has, and a file that someone else has open, with their messages; a
+/// rename the file system refuses is reported with its reason. An empty new name changes nothing
+/// and says nothing. True when the file now has the new name.
 bool RenameDatabase(const QString& oldName, const QString& newName, Prompter& prompter);
 
 /// Asks "Delete <name> and all of its volumes?" and deletes the database of key. Returns 1 when
-/// the file was deleted, 0 after No or when someone else has the file open (with its message).
+/// the file was deleted, 0 after No, when someone else has the file open or when the file system
+/// refuses (each with its message).
 int DeleteDatabase(const QString& key, Prompter& prompter);
 
 /// Drops volume tables that have no index row (debris of aborted runs such as temp_dirs, and

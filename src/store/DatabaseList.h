@@ -29,4 +29,13 @@ DatabaseInfo DescribeDatabase(const QString& path);
 /// DescribeDatabase for every file of DatabaseFileNames(folder), in that order.
 QList<DatabaseInfo> ListDatabases(const QString& folder);
 
+/// The label of the catalog tree's root node.
+inline const QString kCatalogRootLabel = QStringLiteral("Mendor Pro");
+
+/// Whether name, ignoring letter case, is the label of a node that the catalog tree of folder
+/// shows after a refresh, the node of exceptKey left out: the root, a usable database, a volume,
+/// or a folder directly in a volume's root. A database or volume is never renamed to such a name,
+/// so that the tree never shows two nodes alike.
+bool NameShownInCatalogTree(const QString& folder, const QString& name, const QString& exceptKey);
+
 } // namespace mendor

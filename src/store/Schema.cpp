@@ -12,6 +12,10 @@ QString FilesTable(const QString& t) {
     return t + QStringLiteral("_files");
 }
 
+QString SumsTable(const QString& t) {
+    return t + QStringLiteral("_sums");
+}
+
 bool IsReservedTable(const QString& name) {
     const QString n = name.toLower();
     return n.startsWith(QLatin1String("msys")) || n.startsWith(QLatin1String("sqlite_")) ||
@@ -59,11 +63,25 @@ void CreateVolumeTables(Database& db, const QString& t) {
     createFromTemplate(db, QStringLiteral("file_template"), FilesTable(t));
 }
 
+void CreateSumsTable(Database& db, const QString& t) {
+    db.exec(
+        QStringLiteral("CREATE TABLE \"main\".%1 (\"ID\" INTEGER PRIMARY KEY, \"checksum\" BLOB NOT NULL)")
+            .arg(quoteIdentifier(SumsTable(t))));
+}
+
+bool HasSumsTable(const Database& db, const QString& t, const QString& schema) {
+    Statement query = db.prepare(
+        QStringLiteral("SELECT 1 FROM %1.sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE")
+            .arg(quoteIdentifier(schema)));
+    query.bind(1, SumsTable(t));
+    return query.step();
+}
+
 void DropVolumeTables(Database& db, const QString& t) {
     // Qualified with main: with another database attached, an unqualified name that main lacks
     // would drop the attached database's table.
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS \"main\".%1").arg(quoteIdentifier(DirsTable(t))));
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS \"main\".%1").arg(quoteIdentifier(FilesTable(t))));
+    for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)})
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS \"main\".%1").arg(quoteIdentifier(table)));
 }
 
 void CreateVolumeIndexes(Database& db, const QString& t) {

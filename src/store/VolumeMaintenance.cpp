@@ -106,23 +106,32 @@ void deleteItem(const QString& key) {
     }
     std::int64_t removedFolders = 0;
     std::int64_t removedFiles = 1;
+    QStringList removals;
+    // The checksums of the removed files go first, while their rows still say which they are.
+    const bool hasSums = HasSumsTable(db, t);
+    const QString sums = quoteIdentifier(SumsTable(t));
     if (isFile) {
-        Statement remove = db.prepare(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?1").arg(files));
-        remove.bind(1, id);
-        remove.execute();
+        if (hasSums)
+            removals << QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?1").arg(sums);
+        removals << QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?1").arg(files);
     } else {
         const QString subtree = subtreeOf(DirsTable(t));
         removedFolders = countWhere(
             db, QStringLiteral("SELECT count(*) FROM %1 WHERE \"ID\" IN (%2)").arg(dirs, subtree), id);
         removedFiles = countWhere(
             db, QStringLiteral("SELECT count(*) FROM %1 WHERE \"parent\" IN (%2)").arg(files, subtree), id);
-        for (const QString& sql :
-             {QStringLiteral("DELETE FROM %1 WHERE \"parent\" IN (%2)").arg(files, subtree),
-              QStringLiteral("DELETE FROM %1 WHERE \"ID\" IN (%2)").arg(dirs, subtree)}) {
-            Statement remove = db.prepare(sql);
-            remove.bind(1, id);
-            remove.execute();
+        if (hasSums) {
+            removals << QStringLiteral("DELETE FROM %1 WHERE \"ID\" IN (SELECT \"ID\" FROM %2 WHERE "
+                                       "\"parent\" IN (%3))")
+                            .arg(sums, files, subtree);
         }
+        removals << QStringLiteral("DELETE FROM %1 WHERE \"parent\" IN (%2)").arg(files, subtree)
+                 << QStringLiteral("DELETE FROM %1 WHERE \"ID\" IN (%2)").arg(dirs, subtree);
+    }
+    for (const QString& sql : removals) {
+        Statement remove = db.prepare(sql);
+        remove.bind(1, id);
+        remove.execute();
     }
     subtractFromAncestors(db, DirsTable(t), parent, bytes);
     Statement counts =
@@ -164,9 +173,7 @@ void copyVolume(const QString& sourcePath, const QString& targetPath, const QStr
             target.prepare(QStringLiteral("DELETE FROM main.\"index\" WHERE \"tablename\" = ?1"));
         removeOld.bind(1, t);
         removeOld.execute();
-        // Qualified: an unqualified name missing from main would find the attached source's table.
-        for (const QString& table : {DirsTable(t), FilesTable(t)})
-            target.exec(QStringLiteral("DROP TABLE IF EXISTS main.%1").arg(quoteIdentifier(table)));
+        DropVolumeTables(target, t);
         CreateVolumeTables(target, t);
 
         const auto copyRows = [&](const QString& table, const QString& kind) {
@@ -177,6 +184,12 @@ void copyVolume(const QString& sourcePath, const QString& targetPath, const QStr
         };
         copyRows(DirsTable(t), QStringLiteral("folders"));
         copyRows(FilesTable(t), QStringLiteral("files"));
+        if (HasSumsTable(target, t, kSourceSchema)) {
+            CreateSumsTable(target, t);
+            target.exec(QStringLiteral("INSERT INTO main.%1 (\"ID\", \"checksum\") SELECT \"ID\", "
+                                       "\"checksum\" FROM %2.%1 ORDER BY \"ID\"")
+                            .arg(quoteIdentifier(SumsTable(t)), quoteIdentifier(kSourceSchema)));
+        }
 
         Statement addRow = target.prepare(
             QStringLiteral("INSERT INTO main.\"index\" (\"tablename\", \"name\", %1) SELECT ?1, ?2, %1 FROM "
@@ -193,22 +206,18 @@ void copyVolume(const QString& sourcePath, const QString& targetPath, const QStr
 } // namespace
 
 std::optional<QString> VolumeTableByName(const QString& databasePath, const QString& name) {
-    try {
-        Database db = Database::openReadOnly(databasePath);
-        Statement rows =
-            db.prepare(QStringLiteral("SELECT \"tablename\", \"name\" FROM \"index\" ORDER BY rowid"));
-        std::optional<QString> otherCase;
-        while (rows.step()) {
-            const QString rowName = rows.columnText(1);
-            if (rowName == name)
-                return rows.columnText(0);
-            if (!otherCase && rowName.compare(name, Qt::CaseInsensitive) == 0)
-                otherCase = rows.columnText(0);
-        }
-        return otherCase;
-    } catch (const SqlError&) {
-        return std::nullopt;
+    Database db = Database::openReadOnly(databasePath);
+    Statement rows =
+        db.prepare(QStringLiteral("SELECT \"tablename\", \"name\" FROM \"index\" ORDER BY rowid"));
+    std::optional<QString> otherCase;
+    while (rows.step()) {
+        const QString rowName = rows.columnText(1);
+        if (rowName == name)
+            return rows.columnText(0);
+        if (!otherCase && rowName.compare(name, Qt::CaseInsensitive) == 0)
+            otherCase = rows.columnText(0);
     }
+    return otherCase;
 }
 
 bool VolumeNameTaken(const QString& volumeKey, const QString& name) {
@@ -227,7 +236,7 @@ bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& pr
     if (newName.isEmpty())
         return false;
     try {
-        if (VolumeNameTaken(volumeKey, newName)) {
+        if (VolumeNameTaken(volumeKey, newName) || NameShownInCatalogTree(gDataPath, newName, volumeKey)) {
             prompter.message(kNameInUseMessage);
             return false;
         }
@@ -276,24 +285,31 @@ std::optional<QString> DescribeVolume(const QString& volumeKey, const QString& l
 bool DeleteVolume(const QString& volumeKey, Prompter& prompter) {
     if (!prompter.askYesNo(QStringLiteral("Delete this Volume?"), QStringLiteral("Confirm Deletion")))
         return false;
+    bool removed = false;
     try {
         Database db = Database::open(DbPathFromKey(volumeKey));
         const QString t = TableNameFromKey(volumeKey);
         Transaction transaction(db);
-        try {
-            Statement remove = db.prepare(QStringLiteral("DELETE FROM \"index\" WHERE \"tablename\" = ?1"));
-            remove.bind(1, t);
-            remove.execute();
-        } catch (const SqlError&) {
-            // Ignored: the tables still go.
+        Statement remove = db.prepare(QStringLiteral("DELETE FROM \"index\" WHERE \"tablename\" = ?1"));
+        remove.bind(1, t);
+        remove.execute();
+        removed = db.changes() > 0;
+        // Tables already missing are no obstacle.
+        for (const QString& table : {DirsTable(t), FilesTable(t), SumsTable(t)}) {
+            if (db.hasTable(table)) {
+                db.exec(QStringLiteral("DROP TABLE \"main\".%1").arg(quoteIdentifier(table)));
+                removed = true;
+            }
         }
-        db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(DirsTable(t))));
-        db.execIgnoringErrors(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(FilesTable(t))));
         transaction.commit();
-    } catch (const SqlError&) {
-        // Every error of a volume deletion is ignored.
+    } catch (const SqlError& e) {
+        reportFailure(prompter, QStringLiteral("The volume could not be deleted; its database is as it was."),
+                      e);
+        return false;
     }
-    return true;
+    if (!removed)
+        prompter.message(QStringLiteral("The volume is no longer in its database; nothing was deleted."));
+    return removed;
 }
 
 std::vector<ItemDescription> DescribeItems(const std::vector<SelectedItem>& items, Prompter& prompter) {
@@ -398,6 +414,7 @@ bool MoveVolume(const QString& volumeKey, const QString& targetPath, Prompter& p
         remove.execute();
         source.exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(DirsTable(t))));
         source.exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(FilesTable(t))));
+        source.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(SumsTable(t))));
         transaction.commit();
     } catch (const SqlError& e) {
         reportFailure(prompter,

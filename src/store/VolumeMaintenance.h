@@ -10,6 +10,9 @@
 // every folder above it, and the removed folders and files off the volume's counts in index, so
 // that what the tree, the lists and the totals show stays the sum of what is left. Deleting a
 // file takes its size off the folders above it in the same way.
+//
+// A volume's checksums (t_sums, when it has them) go wherever its table pair goes: they move
+// and are deleted with it, and the checksums of deleted files are deleted with the files.
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -36,7 +39,8 @@ inline const QString kNoMoveTargetsMessage =
     QStringLiteral("No other databases available to move this volume into!");
 
 /// The table name t of the volume called name in a database file: the exact name first, else the
-/// same name in another letter case. std::nullopt when there is none or the file cannot be read.
+/// same name in another letter case. std::nullopt when there is none; a file that cannot be read
+/// raises SqlError.
 std::optional<QString> VolumeTableByName(const QString& databasePath, const QString& name);
 
 /// True when another volume of the volume's database (another table name) is called name,
@@ -44,8 +48,9 @@ std::optional<QString> VolumeTableByName(const QString& databasePath, const QStr
 bool VolumeNameTaken(const QString& volumeKey, const QString& name);
 
 /// Gives the volume of volumeKey the display name newName (index.name; t and the key stay).
-/// Refuses a name another volume of the database has, with the name-in-use message. An empty
-/// name changes nothing. True when the name was stored.
+/// Refuses a name another volume of the database has, or that the catalog tree shows for another
+/// node (NameShownInCatalogTree), with the name-in-use message. An empty name changes nothing.
+/// True when the name was stored.
 bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& prompter);
 
 /// Asks for the volume's description (label is the text its node shows) and stores the answer;
@@ -53,8 +58,10 @@ bool RenameVolume(const QString& volumeKey, const QString& newName, Prompter& pr
 /// has no index row or the database failed (reported).
 std::optional<QString> DescribeVolume(const QString& volumeKey, const QString& label, Prompter& prompter);
 
-/// Asks "Delete this Volume?" and removes the index row and both tables, ignoring every error
-/// (tables already missing are no obstacle). True after Yes.
+/// Asks "Delete this Volume?" and removes the index row and the tables (checksums included) in
+/// one transaction; tables that are already missing are no obstacle. A database that cannot be
+/// changed (read-only, locked) is reported and left as it was, and so is a volume of which
+/// nothing is left to remove. True when something was removed.
 bool DeleteVolume(const QString& volumeKey, Prompter& prompter);
 
 /// Asks for a description of each item in turn and stores it (Cancel stores an empty one).

@@ -56,7 +56,11 @@ public:
     void setAnimationPlaying(bool on) override { events.append(QStringLiteral("animation:%1").arg(on)); }
     void setWaitCursor(bool on) override { events.append(QStringLiteral("cursor:%1").arg(on)); }
     void setAbortCaption(bool on) override { events.append(QStringLiteral("abort:%1").arg(on)); }
-    void refreshCatalogs() override { events.append(QStringLiteral("refresh")); }
+    void refreshCatalogs() override {
+        events.append(QStringLiteral("refresh"));
+        if (abortAtRefresh)
+            gAbort = kFlagSet;
+    }
 
     /// The events that start with prefix, in order, without it.
     QStringList only(const QString& prefix) const {
@@ -70,6 +74,7 @@ public:
     QStringList events;
     int abortAtFolder = 0;
     int foldersSeen = 0;
+    bool abortAtRefresh = false;
 };
 
 /// docs/ (a.txt, b.txt), docs/old/ (c.txt), music/ and top.txt: 3 folders, 4 files.
@@ -339,6 +344,14 @@ TEST_F(CatalogRunTest, AbortDuringTheScanLeavesTheDatabaseExactlyAsItWas) {
     CatalogRun run(QStringLiteral("Disks"), other, {}, naming, aborting);
     EXPECT_EQ(run.run(), CatalogRunOutcome::Aborted);
     EXPECT_EQ(DumpDatabase(database), before);
+
+    // An abort that comes once the new catalog is saved undoes nothing: the run says it completed.
+    RecordingView late;
+    late.abortAtRefresh = true;
+    ASSERT_EQ(Run(prompter, late, {}), CatalogRunOutcome::Completed);
+    EXPECT_TRUE(LastCatalogRunStatus().startsWith(QStringLiteral("Last disk was ")))
+        << LastCatalogRunStatus().toStdString();
+    EXPECT_NE(DumpDatabase(database), before);
 }
 
 TEST_F(CatalogRunTest, MediaMarkedInQuickSuccessionStayApart) {

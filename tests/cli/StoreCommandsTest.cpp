@@ -48,6 +48,11 @@ TEST(StoreCommands, CreateRenameAndDeleteDatabasesWithTheirRefusals) {
     EXPECT_NE(forbidden.exitCode, 0);
     EXPECT_EQ(forbidden.err.trimmed(), kForbiddenNameMessage);
 
+    // As the name prompt does, a new name loses the characters it cannot hold; none left is no name.
+    EXPECT_EQ(cli(home, {"new-db", "a_b"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(home.databasePath("ab")).isFile());
+    EXPECT_EQ(cli(home, {"new-db", "_"}).exitCode, 1);
+
     EXPECT_EQ(cli(home, {"rename-db", "Music", "Songs"}).exitCode, 0);
     const CliResult unconfirmed = cli(home, {"delete-db", "Songs"});
     EXPECT_NE(unconfirmed.exitCode, 0);
@@ -108,4 +113,31 @@ TEST(StoreCommands, AnotherInstanceCannotRenameOrWriteWhatThisOneHolds) {
         << "another instance wrote into an open transaction";
     writer.exec("ROLLBACK");
     EXPECT_EQ(column(music, "SELECT name FROM \"index\""), QStringList{"Backup"});
+
+    // A file locked for writing elsewhere is said to be locked, not to lack its volume.
+    writer.exec("BEGIN EXCLUSIVE");
+    const CliResult locked = cli(home, {"delete-volume", "Music", "Backup", "--yes"});
+    writer.exec("ROLLBACK");
+    EXPECT_TRUE(locked.exitCode == 1 && locked.err.contains("is locked by another program"))
+        << locked.err.toStdString();
+}
+
+TEST(StoreCommands, AForeignDatabaseIsRefusedBeforeAnythingReadsOrChangesIt) {
+    CatalogFixture home;
+    const QString foreign = home.addDatabase("Foreign");
+    {
+        Database db = Database::open(foreign);
+        db.exec("DROP TABLE \"index\"; CREATE TABLE \"index\" (\"name\" TEXT, \"kind\" TEXT);"
+                "INSERT INTO \"index\" VALUES ('keep', 'me')");
+    }
+    const QByteArray before = ReadBytes(foreign);
+    for (const char* command : {"volumes", "compact"}) {
+        const CliResult result = cli(home, {command, "Foreign"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(
+            result.out.isEmpty() &&
+            result.err.contains("is not a catalog database: its table \"index\" has no field \"tablename\""))
+            << result.out.toStdString() << result.err.toStdString();
+    }
+    EXPECT_EQ(ReadBytes(foreign), before);
 }

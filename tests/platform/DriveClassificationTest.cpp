@@ -8,6 +8,17 @@
 namespace mendor {
 namespace {
 
+MountEntry Mount(const QString& fsType, const QString& source, unsigned major = 0, unsigned minor = 0) {
+    MountEntry entry;
+    entry.mountPoint = "/media/x";
+    entry.root = "/";
+    entry.fsType = fsType;
+    entry.source = source;
+    entry.major = major;
+    entry.minor = minor;
+    return entry;
+}
+
 /// A small fake of /sys and /run/udev/data with the devices the tests classify.
 class FakeSystem {
 public:
@@ -32,18 +43,6 @@ public:
         disk("sdd", "0", "0", "8:48"); // an optical drive that only udev knows as one
         write("../udev/b8:48", "E:ID_CDROM=1\n");
         disk("fd0", "1", "", "2:0");
-    }
-
-    MountEntry mount(const QString& fsType, const QString& source, unsigned major = 0,
-                     unsigned minor = 0) const {
-        MountEntry entry;
-        entry.mountPoint = "/media/x";
-        entry.root = "/";
-        entry.fsType = fsType;
-        entry.source = source;
-        entry.major = major;
-        entry.minor = minor;
-        return entry;
     }
 
     SystemRoots roots;
@@ -91,32 +90,31 @@ TEST(DriveClassificationTest, FollowsTheRulesInOrder) {
     FakeSystem fake;
     const auto type = [&](const MountEntry& m) { return ClassifyMount(m, fake.roots); };
 
-    EXPECT_EQ(type(fake.mount("iso9660", "/dev/sr0", 11, 0)), DriveType::CdRom);
-    EXPECT_EQ(type(fake.mount("udf", "/dev/sdd", 8, 48)), DriveType::CdRom);      // udev ID_CDROM
-    EXPECT_EQ(type(fake.mount("iso9660", "/dev/loop0", 7, 0)), DriveType::CdRom); // a mounted ISO image
-    EXPECT_EQ(type(fake.mount("fuse.fuseiso", "/home/u/disc.iso")), DriveType::CdRom);
-    EXPECT_EQ(type(fake.mount("fuse.iso9660", "/home/u/disc.iso")), DriveType::CdRom);
+    EXPECT_EQ(type(Mount("iso9660", "/dev/sr0", 11, 0)), DriveType::CdRom);
+    EXPECT_EQ(type(Mount("udf", "/dev/sdd", 8, 48)), DriveType::CdRom);      // udev ID_CDROM
+    EXPECT_EQ(type(Mount("iso9660", "/dev/loop0", 7, 0)), DriveType::CdRom); // a mounted ISO image
+    EXPECT_EQ(type(Mount("fuse.fuseiso", "/home/u/disc.iso")), DriveType::CdRom);
+    EXPECT_EQ(type(Mount("fuse.iso9660", "/home/u/disc.iso")), DriveType::CdRom);
 
-    EXPECT_EQ(type(fake.mount("nfs4", "server:/export")), DriveType::Remote);
-    EXPECT_EQ(type(fake.mount("cifs", "//nas/share")), DriveType::Remote);
-    EXPECT_EQ(type(fake.mount("fuse.sshfs", "u@host:/srv")), DriveType::Remote);
-    EXPECT_EQ(type(fake.mount("fuse.unknown", "//nas/share")), DriveType::Remote); // by the source's form
+    EXPECT_EQ(type(Mount("nfs4", "server:/export")), DriveType::Remote);
+    EXPECT_EQ(type(Mount("cifs", "//nas/share")), DriveType::Remote);
+    EXPECT_EQ(type(Mount("fuse.sshfs", "u@host:/srv")), DriveType::Remote);
+    EXPECT_EQ(type(Mount("fuse.unknown", "//nas/share")), DriveType::Remote); // by the source's form
 
-    EXPECT_EQ(type(fake.mount("tmpfs", "tmpfs")), DriveType::RamDisk);
-    EXPECT_EQ(type(fake.mount("ext4", "/dev/zram0", 252, 0)), DriveType::RamDisk);
+    EXPECT_EQ(type(Mount("tmpfs", "tmpfs")), DriveType::RamDisk);
+    EXPECT_EQ(type(Mount("ext4", "/dev/zram0", 252, 0)), DriveType::RamDisk);
 
-    EXPECT_EQ(type(fake.mount("vfat", "/dev/sdb1", 8, 17)),
-              DriveType::Removable); // partition of a removable disk
-    EXPECT_EQ(type(fake.mount("fuseblk", "/dev/sdb1", 0, 60)), DriveType::Removable); // ntfs-3g on the stick
-    EXPECT_EQ(type(fake.mount("vfat", "/dev/mmcblk0p1", 179, 1)), DriveType::Removable);
-    EXPECT_EQ(type(fake.mount("exfat", "/dev/sdc", 8, 32)), DriveType::Removable); // udev: SD card
-    EXPECT_EQ(type(fake.mount("vfat", "/dev/fd0", 2, 0)), DriveType::Removable);
+    EXPECT_EQ(type(Mount("vfat", "/dev/sdb1", 8, 17)), DriveType::Removable);    // a removable disk's part
+    EXPECT_EQ(type(Mount("fuseblk", "/dev/sdb1", 0, 60)), DriveType::Removable); // ntfs-3g on the stick
+    EXPECT_EQ(type(Mount("vfat", "/dev/mmcblk0p1", 179, 1)), DriveType::Removable);
+    EXPECT_EQ(type(Mount("exfat", "/dev/sdc", 8, 32)), DriveType::Removable); // udev: SD card
+    EXPECT_EQ(type(Mount("vfat", "/dev/fd0", 2, 0)), DriveType::Removable);
 
-    EXPECT_EQ(type(fake.mount("ext4", "/dev/sda1", 8, 1)), DriveType::Fixed);
-    EXPECT_EQ(type(fake.mount("ext4", "/dev/loop1", 7, 1)), DriveType::Fixed); // a disk image
-    EXPECT_EQ(type(fake.mount("fuseblk", "/dev/sda1", 0, 61)), DriveType::Fixed);
+    EXPECT_EQ(type(Mount("ext4", "/dev/sda1", 8, 1)), DriveType::Fixed);
+    EXPECT_EQ(type(Mount("ext4", "/dev/loop1", 7, 1)), DriveType::Fixed); // a disk image
+    EXPECT_EQ(type(Mount("fuseblk", "/dev/sda1", 0, 61)), DriveType::Fixed);
     // A source that no device stands for but the device number does.
-    EXPECT_EQ(type(fake.mount("btrfs", "/dev/mapper/gone", 8, 17)), DriveType::Removable);
+    EXPECT_EQ(type(Mount("btrfs", "/dev/mapper/gone", 8, 17)), DriveType::Removable);
 }
 
 TEST(DriveClassificationTest, FindsTheWholeDiskAndItsFacts) {

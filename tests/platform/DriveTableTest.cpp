@@ -100,28 +100,23 @@ TEST_F(DriveTableLoad, UserMappingsOverrideTheAutomaticChoice) {
     EXPECT_EQ(rootOf(table, 'C'), "/");
     EXPECT_EQ(rootOf(table, 'E'), dir.path() + "/folder");
     EXPECT_EQ(table.drive('E')->device, "/dev/vda"); // the volume holding the folder
+    EXPECT_TRUE(table.drive('E')->isFolder);
     // sr0 follows its R: mapping and gets no automatic letter; sr1 takes D:, the RAM disk F:.
     EXPECT_EQ(rootOf(table, 'R'), "/media/cd");
     EXPECT_TRUE(table.drive('R')->followsDevice);
+    EXPECT_FALSE(table.drive('R')->isFolder);
     EXPECT_EQ(table.drive('R')->type, DriveType::CdRom);
     EXPECT_EQ(table.drive('D')->device, "/dev/sr1");
     EXPECT_EQ(rootOf(table, 'F'), "/mnt/ram");
     EXPECT_EQ(table.drives().size(), 6); // with A: for the floppy drive
 }
 
+/// F: is mounted inside E:; D: is an optical drive without a disc.
 DriveTable SampleTable() {
-    DriveInfo c;
-    c.letter = 'C';
-    c.root = "/";
-    DriveInfo e;
-    e.letter = 'E';
-    e.root = "/media/u/disc";
-    DriveInfo f;
-    f.letter = 'F';
-    f.root = "/media/u/disc/inner";
-    DriveInfo d; // an optical drive without a disc
-    d.letter = 'D';
-    return DriveTable({f, c, e, d});
+    return DriveTable({{'F', "/media/u/disc/inner", {}, {}},
+                       {'C', "/", {}, {}},
+                       {'E', "/media/u/disc", {}, {}},
+                       {'D', {}, {}, {}}});
 }
 
 TEST(DriveTablePaths, ConvertBothWaysByTheLongestRoot) {

@@ -47,7 +47,7 @@ DriveInfo Drive(DriveType type, const QString& device) {
 
 TEST(EjectServiceTest, UnmountsEveryFileSystemThenEjects) {
     FakeEjectService service;
-    EjectDrive(Drive(DriveType::Removable, "/dev/sdb1"), service);
+    EXPECT_EQ(EjectDrive(Drive(DriveType::Removable, "/dev/sdb1"), service), EjectResult::Ejected);
     EXPECT_EQ(service.calls, (QStringList{"block /dev/sdb1", "drive /block/sdb1", "mounted /drive/1",
                                           "unmount /block/sdb1", "unmount /block/sdb2", "eject /drive/1"}));
 }
@@ -71,19 +71,23 @@ TEST(EjectServiceTest, FallsBackToPowerOffAndToTheTray) {
 
     FakeEjectService loop; // a block device without a drive: unmount only
     loop.hasDrive = false;
-    EjectDrive(Drive(DriveType::CdRom, "/dev/loop3"), loop);
+    EXPECT_EQ(EjectDrive(Drive(DriveType::CdRom, "/dev/loop3"), loop), EjectResult::Ejected);
     EXPECT_EQ(loop.calls, (QStringList{"block /dev/loop3", "drive /block/loop3", "unmount /block/loop3"}));
 }
 
-TEST(EjectServiceTest, LeavesOtherDrivesAlone) {
+TEST(EjectServiceTest, LeavesOtherDrivesAloneAndSaysWhy) {
     for (DriveType type : {DriveType::Fixed, DriveType::Remote, DriveType::RamDisk, DriveType::NoRootDir}) {
         FakeEjectService service;
-        EjectDrive(Drive(type, "/dev/sda1"), service);
+        EXPECT_EQ(EjectDrive(Drive(type, "/dev/sda1"), service), EjectResult::NotRemovable);
         EXPECT_TRUE(service.calls.isEmpty()) << static_cast<int>(type);
     }
     FakeEjectService image;
-    EjectDrive(Drive(DriveType::CdRom, "/home/u/disc.iso"), image);
-    EXPECT_TRUE(image.calls.isEmpty());
+    EXPECT_EQ(EjectDrive(Drive(DriveType::CdRom, "/home/u/disc.iso"), image), EjectResult::NotRemovable);
+    FakeEjectService folder; // a folder of a USB stick mapped to a letter: the stick stays
+    DriveInfo mapped = Drive(DriveType::Removable, "/dev/sdb1");
+    mapped.isFolder = true;
+    EXPECT_EQ(EjectDrive(mapped, folder), EjectResult::FolderOnly);
+    EXPECT_TRUE(image.calls.isEmpty() && folder.calls.isEmpty());
 }
 
 } // namespace

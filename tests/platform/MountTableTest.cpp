@@ -12,49 +12,30 @@ QStringList MountPoints(const QList<MountEntry>& entries) {
     return points;
 }
 
-TEST(MountTableTest, ParsesFieldsEscapesAndOptionalFields) {
+TEST(MountTableTest, ParsesFieldsEscapesAndOptionalFieldsAndSkipsMalformedLines) {
     const QByteArray text =
         "26 1 254:0 / / rw,relatime shared:1 - ext4 /dev/vda rw,discard\n"
+        "garbage\n"
+        "x 1 8:1 / /a rw - ext4 /dev/sda1 rw\n" // id not a number
+        "30 1 8:1 / /b rw ext4 /dev/sda1 rw\n"  // no separator
+        "31 1 81 / /c rw - ext4 /dev/sda1 rw\n" // no major:minor
+        "32 1 8:1 / /d rw -\n"                  // nothing after "-"
         "90 26 0:50 / /tmp/m\\040space rw master:3 propagate_from:2 - tmpfs my\\040ram rw\n"
         "91 26 7:1 /sub /media/u/a\\134b\\011c rw - fuseblk /dev/loop1 rw,user_id=0\n"
+        "\n"
         "92 26 0:51 / /media/u/new\\012line rw - fuse.sshfs u@host:/srv rw\n";
-    const QList<MountEntry> entries = ParseMountInfo(text);
-    ASSERT_EQ(entries.size(), 4);
-
-    EXPECT_EQ(entries[0].id, 26);
-    EXPECT_EQ(entries[0].parentId, 1);
-    EXPECT_EQ(entries[0].major, 254u);
-    EXPECT_EQ(entries[0].minor, 0u);
-    EXPECT_EQ(entries[0].fsType, "ext4");
-    EXPECT_EQ(entries[0].source, "/dev/vda");
-    EXPECT_EQ(entries[0].superOptions, "rw,discard");
-
-    // Two optional fields before the separator.
-    EXPECT_EQ(entries[1].mountPoint, "/tmp/m space");
-    EXPECT_EQ(entries[1].source, "my ram");
-    EXPECT_EQ(entries[1].fsType, "tmpfs");
-
-    EXPECT_EQ(entries[2].root, "/sub");
-    EXPECT_EQ(entries[2].mountPoint, "/media/u/a\\b\tc");
-    EXPECT_EQ(entries[2].fsType, "fuseblk");
-    EXPECT_EQ(entries[2].major, 7u);
-    EXPECT_EQ(entries[2].minor, 1u);
-
-    EXPECT_EQ(entries[3].mountPoint, "/media/u/new\nline");
-    EXPECT_EQ(entries[3].source, "u@host:/srv");
-}
-
-TEST(MountTableTest, SkipsMalformedLines) {
-    const QByteArray text = "garbage\n"
-                            "x 1 8:1 / /a rw - ext4 /dev/sda1 rw\n" // id not a number
-                            "30 1 8:1 / /b rw ext4 /dev/sda1 rw\n"  // no separator
-                            "31 1 81 / /c rw - ext4 /dev/sda1 rw\n" // no major:minor
-                            "32 1 8:1 / /d rw -\n"                  // nothing after "-"
-                            "33 1 8:2 / /media/ok rw - ext4 /dev/sda2 rw\n"
-                            "\n";
-    const QList<MountEntry> entries = ParseMountInfo(text);
-    ASSERT_EQ(entries.size(), 1);
-    EXPECT_EQ(entries[0].mountPoint, "/media/ok");
+    QStringList fields;
+    for (const MountEntry& e : ParseMountInfo(text))
+        fields << QStringLiteral("%1 %2 %3:%4 [%5] [%6] %7 [%8] %9")
+                      .arg(e.id)
+                      .arg(e.parentId)
+                      .arg(e.major)
+                      .arg(e.minor)
+                      .arg(e.root, e.mountPoint, e.fsType, e.source, e.superOptions);
+    EXPECT_EQ(fields, QStringList({"26 1 254:0 [/] [/] ext4 [/dev/vda] rw,discard",
+                                   "90 26 0:50 [/] [/tmp/m space] tmpfs [my ram] rw",
+                                   "91 26 7:1 [/sub] [/media/u/a\\b\tc] fuseblk [/dev/loop1] rw,user_id=0",
+                                   "92 26 0:51 [/] [/media/u/new\nline] fuse.sshfs [u@host:/srv] rw"}));
 }
 
 TEST(MountTableTest, VisibleMountsHideSystemPseudoAndDuplicateMounts) {

@@ -12,13 +12,13 @@ ScratchVolumes::ScratchVolumes() : dir_(QDir::tempPath() + "/mendor-volumes.XXXX
 
 ScratchVolumes::~ScratchVolumes() {
     for (const QString& point : fuseMounts_) {
-        if (!run("fusermount", {"-u", point}))
-            run("umount", {"-l", point});
+        if (!run("fusermount -u " + point))
+            run("umount -l " + point);
     }
     // "umount -d" also detaches the loop device that "mount -o loop" set up.
     for (auto it = kernelMounts_.crbegin(); it != kernelMounts_.crend(); ++it) {
-        if (!run("umount", {"-d", *it}))
-            run("umount", {"-l", *it});
+        if (!run("umount -d " + *it))
+            run("umount -l " + *it);
     }
 }
 
@@ -32,21 +32,24 @@ QString ScratchVolumes::unavailableReason() {
     return {};
 }
 
-bool ScratchVolumes::haveProgram(const QString& program) {
-    return !QStandardPaths::findExecutable(program).isEmpty() ||
-           !QStandardPaths::findExecutable(program, {"/sbin", "/usr/sbin"}).isEmpty();
+bool ScratchVolumes::havePrograms(const QStringList& programs) {
+    for (const QString& program : programs) {
+        if (QStandardPaths::findExecutable(program).isEmpty() &&
+            QStandardPaths::findExecutable(program, {"/sbin", "/usr/sbin"}).isEmpty())
+            return false;
+    }
+    return true;
 }
 
-bool ScratchVolumes::run(const QString& program, const QStringList& arguments, QByteArray* output,
-                         const QStringList& environment) {
+bool ScratchVolumes::run(const QString& line, QByteArray* output) {
+    QStringList words = line.split(QLatin1Char(' '));
+    const QString program = words.takeFirst();
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("PATH", env.value("PATH") + ":/sbin:/usr/sbin");
-    for (const QString& setting : environment)
-        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(output ? QProcess::SeparateChannels : QProcess::MergedChannels);
-    process.start(program, arguments);
+    process.start(program, words);
     if (!process.waitForFinished(20000)) {
         process.kill();
         process.waitForFinished();
@@ -57,39 +60,25 @@ bool ScratchVolumes::run(const QString& program, const QStringList& arguments, Q
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-QString ScratchVolumes::makeMountPoint(const QString& name) {
+QString ScratchVolumes::mount(const QString& name, QString line, QStringList& mounts) {
     const QString point = path(name);
     QDir().mkpath(point);
+    if (!run(line.replace("@MOUNT@", point)))
+        return {};
+    mounts.append(point);
     return point;
 }
 
 QString ScratchVolumes::mountTmpfs(const QString& name, const QString& size) {
-    const QString point = makeMountPoint(name);
-    if (!run("mount", {"-t", "tmpfs", "-o", "size=" + size, "scratch", point}))
-        return {};
-    kernelMounts_.append(point);
-    return point;
+    return mount(name, "mount -t tmpfs -o size=" + size + " scratch @MOUNT@", kernelMounts_);
 }
 
-QString ScratchVolumes::mountLoop(const QString& name, const QString& image, const QString& options) {
-    const QString point = makeMountPoint(name);
-    QString all = "loop";
-    if (!options.isEmpty())
-        all += QLatin1Char(',') + options;
-    if (!run("mount", {"-o", all, image, point}))
-        return {};
-    kernelMounts_.append(point);
-    return point;
+QString ScratchVolumes::mountLoop(const QString& name, const QString& image) {
+    return mount(name, "mount -o loop " + image + " @MOUNT@", kernelMounts_);
 }
 
-QString ScratchVolumes::mountFuse(const QString& name, const QString& program, const QStringList& arguments) {
-    const QString point = makeMountPoint(name);
-    QStringList withPoint = arguments;
-    withPoint.replaceInStrings("@MOUNT@", point);
-    if (!run(program, withPoint))
-        return {};
-    fuseMounts_.append(point);
-    return point;
+QString ScratchVolumes::mountFuse(const QString& name, const QString& line) {
+    return mount(name, line, fuseMounts_);
 }
 
 } // namespace mendor::test

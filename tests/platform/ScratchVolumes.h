@@ -17,21 +17,23 @@ public:
     /// Why volumes cannot be mounted here (not root, no FUSE, no loop devices); empty when they can.
     static QString unavailableReason();
 
-    /// Runs a program; true when it exits with 0. Output goes to output when given.
-    static bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
-                    const QStringList& environment = {});
-    static bool haveProgram(const QString& program);
+    /// Runs a command line whose words hold no blanks; true when it exits with 0. Standard output
+    /// goes to output when given.
+    static bool run(const QString& line, QByteArray* output = nullptr);
+    /// Whether every one of the programs is installed.
+    static bool havePrograms(const QStringList& programs);
 
     QString path(const QString& relative) const { return dir_.path() + QLatin1Char('/') + relative; }
 
-    /// Each returns the mount point, or the empty text when the volume could not be made.
+    /// Each mounts at a new folder name and returns it, or the empty text when the volume could
+    /// not be made.
     QString mountTmpfs(const QString& name, const QString& size);
-    QString mountLoop(const QString& name, const QString& image, const QString& options = {});
-    /// A FUSE mount of an image whose mountinfo source is the image and type "fuse.<subtype>".
-    QString mountFuse(const QString& name, const QString& program, const QStringList& arguments);
+    QString mountLoop(const QString& name, const QString& image);
+    /// A FUSE mount by a command line in which @MOUNT@ stands for the mount point.
+    QString mountFuse(const QString& name, const QString& line);
 
 private:
-    QString makeMountPoint(const QString& name);
+    QString mount(const QString& name, QString line, QStringList& mounts);
 
     QTemporaryDir dir_;
     QStringList kernelMounts_;

@@ -3,7 +3,9 @@
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace mendor;
@@ -82,6 +84,15 @@ TEST_F(ProfileFileTest, WritingCreatesTheFileAndFailsWithoutItsFolder) {
     ASSERT_TRUE(ini.writeString("Options", "gDataPath", "/data"));
     EXPECT_EQ(ReadBytes(path()), "[Options]\noDefaultDrive=D:\ngDataPath=/data\n");
 
+    // Through a link the file it names is replaced, keeping its permissions, and the link stays.
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    ASSERT_TRUE(QFile::link(path(), dir_.filePath("link.ini")));
+    ASSERT_TRUE(ProfileFile(dir_.filePath("link.ini")).writeString("Options", "oEject", "0"));
+    EXPECT_TRUE(QFileInfo(dir_.filePath("link.ini")).isSymLink());
+    EXPECT_EQ(ReadBytes(path()), "[Options]\noDefaultDrive=D:\ngDataPath=/data\noEject=0\n");
+    EXPECT_EQ(QFile::permissions(path()),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+
     ProfileFile nowhere(dir_.filePath("missing/MNP3.ini"));
     EXPECT_FALSE(nowhere.writeString("Options", "oEject", "1"));
     EXPECT_FALSE(QFile::exists(nowhere.path()));
@@ -98,4 +109,25 @@ TEST_F(ProfileFileTest, SnapshotReadsIgnoreLaterChangesButSeeItsOwnWrites) {
     ASSERT_TRUE(snapshot.writeString("S", "b", "3"));
     EXPECT_EQ(snapshot.readString("S", "a", QString()), "2");
     EXPECT_EQ(snapshot.readString("S", "b", QString()), "3");
+}
+
+TEST_F(ProfileFileTest, AWriteThatCannotCompleteLeavesTheFileAsItWas) {
+    const QString folder = dir_.filePath("disk");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const test::SmallTmpfs disk(folder);
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    const QString ini = folder + "/MNP3.ini";
+    const QByteArray before = "[Options]\noEject=1\n" + QByteArray(2000, ';') + "\n";
+    WriteBytes(ini, before);
+    disk.fill();
+
+    ProfileFile file(ini);
+    EXPECT_FALSE(file.writeString("Options", "oEject", "0"));
+    EXPECT_TRUE(file.errorString().contains("No space left")) << file.errorString().toStdString();
+    ProfileFile edit = ProfileFile::editOf(ini);
+    EXPECT_TRUE(edit.writeString("Window", "Width", "9000"));
+    EXPECT_FALSE(edit.commit());
+    EXPECT_EQ(ReadBytes(ini), before);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "MNP3.ini"}));
 }

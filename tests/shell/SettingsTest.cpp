@@ -291,3 +291,31 @@ TEST_F(SettingsTest, AMinimisedWindowAndListModeZeroLeaveTheirKeysAlone) {
     SaveWindowPlacement(WindowPlacement{100, 200, 300, 400}, false);
     EXPECT_EQ(LoadWindowPlacement(20000, 15000).left, 100);
 }
+
+TEST_F(SettingsTest, TheFileInAnotherLetterCaseServesWhenItIsTheOnlyOne) {
+    WriteBytes(programFolder_ + "/Mnp3.ini", "[Options]\noEject=0\n");
+    LoadSettings();
+    EXPECT_EQ(oEject, 0);
+    ASSERT_TRUE(SaveOptions());
+    EXPECT_EQ(QDir(programFolder_).entryList(QDir::Files), QStringList{"Mnp3.ini"});
+
+    WriteBytes(programFolder_ + "/mnp3.INI", "[Options]\noEject=0\n");
+    LoadSettings();
+    EXPECT_EQ(oEject, 1);
+    EXPECT_EQ(SettingsFilePath(), programFolder_ + "/MNP3.ini");
+}
+
+TEST_F(SettingsTest, LaterOptionsAreOffByDefaultAndWrittenOnceOnOrPresent) {
+    load("[Options]\noOtherArchives=1\n");
+    EXPECT_EQ(oChecksums, 0);
+    EXPECT_EQ(oOtherArchives, 1);
+
+    oOtherArchives = 0;
+    SaveOptions();
+    EXPECT_EQ(stored("Options", "oChecksums"), "<missing>");
+    EXPECT_EQ(stored("Options", "oOtherArchives"), "0");
+    oChecksums = -1;
+    SaveOptions();
+    LoadSettings();
+    EXPECT_EQ(oChecksums, -1);
+}

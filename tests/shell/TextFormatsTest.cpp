@@ -94,6 +94,13 @@ TEST(FormatDate, TwelveHourClockWithoutLeadingZerosWhateverTheTimeZone) {
                  {stored(1601, 1, 1, 9, 0, 0), "1/1/1601 9:00:00 am"}};
     for (const auto& c : cases)
         EXPECT_EQ(FormatDate(c.seconds), c.expected) << c.seconds;
+    // The digit-by-digit path agrees with the calendar's own on every kind of day and year.
+    for (std::int64_t s = stored(1, 1, 1, 0, 0, 0) - 86400; s < stored(9999, 12, 31, 0, 0, 0) + 172800;
+         s += 86400 * 97 + 3671)
+        ASSERT_EQ(FormatDate(s), FormatDate(FromStoredSeconds(s))) << s;
+    for (std::int64_t s :
+         {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()})
+        EXPECT_EQ(FormatDate(s), FormatDate(FromStoredSeconds(s)));
 
     // The wall-clock fields are shown, not the instant converted to this machine's zone.
     const QDate day(2020, 7, 15);

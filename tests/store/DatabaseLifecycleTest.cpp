@@ -5,6 +5,7 @@
 #include "StoreTestSupport.h"
 #include "support/DatabaseDump.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -31,27 +32,27 @@ FixtureVolume volumeWithOneFile(const QString& t, const QString& name) {
 TEST(NewDatabase, CreatesAUsableCopyOfTheTemplateAndLeavesNoTemporaryFile) {
     DataFolder data;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(NewDatabase("Music", prompter));
+    ASSERT_EQ(NewDatabase("Music", prompter), "Music");
     EXPECT_EQ(data.entries(), QStringList{"Music.mdb"});
     Database db = Database::open(data.databasePath("Music"));
     EXPECT_EQ(CatalogVersionOf(db), 3);
     EXPECT_TRUE(QFileInfo(db.path()).isWritable());
 
-    EXPECT_FALSE(NewDatabase(QString(), prompter));
+    EXPECT_TRUE(NewDatabase(QString(), prompter).isEmpty());
     EXPECT_EQ(prompter.prompts().size(), 0u);
 }
 
-TEST(NewDatabase, RefusesForbiddenCharactersAndTheKeySeparator) {
+TEST(NewDatabase, DropsForbiddenCharactersAndRefusesHiddenNamesAndTheKeySeparator) {
     DataFolder data;
-    for (const QString name : {"a_b", "a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b"}) {
-        ScriptedPrompter prompter;
-        prompter.expectMessage(kForbiddenNameMessage);
-        EXPECT_FALSE(NewDatabase(name, prompter)) << name.toStdString();
-    }
     ScriptedPrompter prompter;
+    EXPECT_EQ(NewDatabase("a_b\\/:*?\"<>|c", prompter), "abc");
+    EXPECT_TRUE(NewDatabase("_:_", prompter).isEmpty());
+    for (int hidden = 0; hidden < 3; ++hidden)
+        prompter.expectMessage("A database name cannot begin with \".\".");
     prompter.expectMessage("A database name cannot contain \".mdb\".");
-    EXPECT_FALSE(NewDatabase("old.MDB.copy", prompter));
-    EXPECT_TRUE(data.entries().isEmpty());
+    for (const QString name : {".", "...", ".hidden", "old.MDB.copy"})
+        EXPECT_TRUE(NewDatabase(name, prompter).isEmpty()) << name.toStdString();
+    EXPECT_EQ(data.entries(), QStringList{"abc.mdb"});
 }
 
 TEST(NewDatabase, NeverReplacesAnExistingDatabaseInAnyLetterCase) {
@@ -62,22 +63,29 @@ TEST(NewDatabase, NeverReplacesAnExistingDatabaseInAnyLetterCase) {
         ScriptedPrompter prompter;
         prompter.expectMessage(
             QStringLiteral("A database named %1 already exists.  Please choose another name.").arg(name));
-        EXPECT_FALSE(NewDatabase(name, prompter));
+        EXPECT_TRUE(NewDatabase(name, prompter).isEmpty());
     }
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(data.entries(), QStringList{"Music.mdb"});
 }
 
-TEST(RenameDatabase, RefusesForbiddenCharactersAndNamesOfOtherDatabases) {
+TEST(RenameDatabase, RefusesForbiddenCharactersAndEveryNameTheTreeShows) {
     DataFolder data;
-    data.addDatabase("Music");
+    FixtureVolume songs("a1", "Songs");
+    songs.addFolder(songs.addFolder(1, "Docs"), "Deep");
+    data.addDatabase("Music", {songs});
     data.addDatabase("Photos");
     ScriptedPrompter prompter;
-    prompter.expectMessage(kForbiddenNameMessage).expectMessage(kNameInUseMessage);
+    prompter.expectMessage(kForbiddenNameMessage);
     EXPECT_FALSE(RenameDatabase("Music", "My:Music", prompter));
-    EXPECT_FALSE(RenameDatabase("Music", "pHOTOS", prompter));
+    // Another database, a volume (its own ones too), a folder of a volume's root, the root.
+    for (const QString taken : {"pHOTOS", "songs", "DOCS", "mendor pro"}) {
+        prompter.expectMessage(kNameInUseMessage);
+        EXPECT_FALSE(RenameDatabase("Music", taken, prompter)) << taken.toStdString();
+    }
+    EXPECT_TRUE(RenameDatabase("Photos", "Deep", prompter));
     EXPECT_FALSE(RenameDatabase("Music", QString(), prompter));
-    EXPECT_EQ(data.entries(), (QStringList{"Music.mdb", "Photos.mdb"}));
+    EXPECT_EQ(data.entries(), (QStringList{"Deep.mdb", "Music.mdb"}));
     EXPECT_TRUE(DatabaseNameTaken("music"));
     EXPECT_FALSE(DatabaseNameTaken("music", "Music"));
 }
@@ -103,6 +111,20 @@ TEST(DeleteDatabase, AsksAndDeletesOnlyAfterYes) {
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(DeleteDatabase("Music.mdb_a1_f3", prompter), 1);
     EXPECT_FALSE(QFileInfo::exists(path));
+
+    // A file the system will not let go is reported as such, not as being used by someone else.
+    const QString kept = data.addDatabase("Kept");
+    QFile::setPermissions(data.dataPath(), QFile::ReadOwner | QFile::ExeOwner);
+    {
+        const WithoutPermissionOverride asUser;
+        prompter.answerYes()
+            .expectMessage("Kept could not be deleted: Permission denied")
+            .expectMessage("Kept could not be renamed: Permission denied");
+        EXPECT_EQ(DeleteDatabase("Kept.mdb", prompter), 0);
+        EXPECT_FALSE(RenameDatabase("Kept", "Other", prompter));
+    }
+    QFile::setPermissions(data.dataPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(data.entries(), QStringList{"Kept.mdb"});
 }
 
 TEST(RepairDatabase, DropsOrphanTablesAndVolumesWithoutFolders) {

@@ -68,15 +68,11 @@ private:
     int release_ = -1;
 };
 
-const QString kRenameRefusal =
-    QStringLiteral("Music is being used by someone else, and cannot be renamed.  Once "
-                   "everyone else has quit Mendor Pro, you can rename the database.");
-const QString kDeleteRefusal =
-    QStringLiteral("Music is being used by someone else, and cannot be deleted.  Once "
-                   "everyone else has quit Mendor Pro, you can delete the database.");
-const QString kCompactRefusal =
-    QStringLiteral("Music is being used by someone else, and cannot be compacted.  "
-                   "Once everyone else has quit Mendor Pro, you can compact the database.");
+QString Refusal(const char* done, const char* action) {
+    return QStringLiteral("Music is being used by someone else, and cannot be %1.  Once everyone else has "
+                          "quit Mendor Pro, you can %2 the database.")
+        .arg(done, action);
+}
 
 // Tries rename, delete and compact of Music while someone holds it; all three must be refused
 // with their messages and leave the file exactly as it was.
@@ -84,10 +80,10 @@ void expectAllRefused(const DataFolder& data) {
     const QString path = data.databasePath("Music");
     const QStringList before = DumpDatabase(path);
     ScriptedPrompter prompter;
-    prompter.expectMessage(kRenameRefusal)
+    prompter.expectMessage(Refusal("renamed", "rename"))
         .answerYes("Delete Music and all of its volumes?", "Confirm Delete")
-        .expectMessage(kDeleteRefusal)
-        .expectMessage(kCompactRefusal);
+        .expectMessage(Refusal("deleted", "delete"))
+        .expectMessage(Refusal("compacted", "compact"));
     RecordingSink sink;
     EXPECT_FALSE(RenameDatabase("Music", "Songs", prompter));
     EXPECT_EQ(DeleteDatabase("Music.mdb", prompter), 0);

@@ -36,6 +36,9 @@ TEST(Database, MissingForeignAndTruncatedFilesRaiseClearErrors) {
     test::WriteBytes(dir.filePath("x.mdb"), QByteArray(5000, 'x'));
     EXPECT_THROW(Database::open(dir.filePath("x.mdb")), SqlError);
 
+    // An unknown double-quoted name is an error, never read as a string.
+    EXPECT_THROW(Database::open(freshCopy(dir)).prepare("SELECT \"nosuch\" FROM \"version\""), SqlError);
+
     test::WriteBytes(dir.filePath("t.mdb"),
                      test::ReadBytes(MENDOR_TEST_PROGRAM_DIR "/template.qvt").left(1000));
     try {

@@ -5,6 +5,7 @@
 #include "StoreTestSupport.h"
 #include "support/DatabaseDump.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,8 @@ TEST(VolumeRename, StoresAnyNameButOneAnotherVolumeHasInAnyLetterCase) {
     prompter.expectMessage(kNameInUseMessage);
     EXPECT_FALSE(RenameVolume("Music.mdb_b2", "MY \"BEST\" DISC", prompter));
     EXPECT_TRUE(RenameVolume("Music.mdb_b2", "OTHER", prompter));
+    prompter.expectMessage(kNameInUseMessage); // the database's own label in the tree
+    EXPECT_FALSE(RenameVolume("Music.mdb_b2", "music", prompter));
     EXPECT_FALSE(RenameVolume("Music.mdb_a1", QString(), prompter));
 
     EXPECT_EQ(Column(path, "SELECT name FROM \"index\" ORDER BY tablename"),
@@ -92,7 +95,21 @@ TEST(DeleteVolume, RemovesRowAndTablesAfterYesEvenWhenTablesAreMissing) {
     EXPECT_TRUE(DeleteVolume("Music.mdb_a1", prompter));
     EXPECT_EQ(VolumeTables(path), (QStringList{"b2_dirs", "b2_files"}));
     EXPECT_EQ(Column(path, "SELECT name FROM \"index\""), QStringList{"Other"});
-    EXPECT_TRUE(DeleteVolume("Music.mdb_a1", prompter));
+    prompter.expectMessage("The volume is no longer in its database; nothing was deleted.");
+    EXPECT_FALSE(DeleteVolume("Music.mdb_a1", prompter));
+
+    // A database that cannot be written says so and keeps the volume.
+    const QStringList kept = DumpDatabase(path);
+    QFile::setPermissions(path, QFile::ReadOwner);
+    {
+        const WithoutPermissionOverride asUser;
+        prompter.answerYes().expectMessage();
+        EXPECT_FALSE(DeleteVolume("Music.mdb_b2", prompter));
+    }
+    EXPECT_TRUE(prompter.messages().last().startsWith("The volume could not be deleted"))
+        << prompter.messages().last().toStdString();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(DumpDatabase(path), kept);
 }
 
 TEST(DescribeItems, AsksForEachItemInListOrderAndReturnsTheNewDescriptions) {

@@ -150,6 +150,16 @@ void CatalogFixture::addVolume(const QString& name, const FixtureVolume& volume)
     insertRows(db, DirsTable(volume.tableName), volume.folders(), volume, true);
     insertRows(db, FilesTable(volume.tableName), volume.files(), volume, false);
     CreateVolumeIndexes(db, volume.tableName);
+    if (!volume.checksums.isEmpty()) {
+        CreateSumsTable(db, volume.tableName);
+        Statement insert = db.prepare(QStringLiteral("INSERT INTO %1 (\"ID\", \"checksum\") VALUES (?1, ?2)")
+                                          .arg(quoteIdentifier(SumsTable(volume.tableName))));
+        for (auto it = volume.checksums.begin(); it != volume.checksums.end(); ++it) {
+            insert.reset();
+            insert.bind(1, it.key()).bindBlob(2, it.value());
+            insert.execute();
+        }
+    }
     transaction.commit();
 }
 

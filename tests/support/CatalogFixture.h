@@ -17,7 +17,9 @@
 // (less the root) and the file rows; its size, used, free, date and description are fields of
 // the volume that a test may set before writing it.
 #include <cstdint>
+#include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -67,6 +69,8 @@ public:
     std::int64_t capacity = 10'240'000;
     std::int64_t used = 4'096'000;
     std::int64_t free = 6'144'000;
+    /// File ID to 16-byte checksum; a volume with any has a t_sums table holding them.
+    QMap<std::int64_t, QByteArray> checksums;
 
     const QList<FixtureRow>& folders() const { return folders_; }
     const QList<FixtureRow>& files() const { return files_; }

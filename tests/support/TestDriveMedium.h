@@ -34,7 +34,10 @@ public:
     void hideFile(int fd) const override {
         hiddenFiles.append(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)));
     }
-    void eject() const override { ++ejects; }
+    EjectResult eject() const override {
+        ++ejects;
+        return EjectResult::Ejected;
+    }
 
     DiskSpace diskSpace{100'000'000'000, 40'000'000'000};
     DriveType driveType = DriveType::Fixed;

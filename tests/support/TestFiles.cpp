@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QProcess>
+#include <sys/mount.h>
 
 namespace mendor::test {
 
@@ -24,6 +25,19 @@ QString CopyTemplate(const QString& path) {
     return path;
 }
 
+bool RunTool(const QString& workDir, const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setWorkingDirectory(workDir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == 0)
+        return true;
+    ADD_FAILURE() << program.toStdString() << " failed: " << process.readAll().toStdString()
+                  << process.errorString().toStdString();
+    return false;
+}
+
 CliResult RunCli(const QString& home, const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(MENDOR_TEST_PROGRAM_DIR "/mendor-cli"),
@@ -32,6 +46,24 @@ CliResult RunCli(const QString& home, const QStringList& arguments) {
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+SmallTmpfs::SmallTmpfs(const QString& folder) : folder_(QFile::encodeName(folder)) {
+    mounted_ = ::mount("mendor-test", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (mounted_)
+        ::umount2(folder_.constData(), MNT_DETACH);
+}
+
+void SmallTmpfs::fill() const {
+    QFile filler(QString::fromLocal8Bit(folder_) + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, '\0');
+    while (filler.write(block) > 0) {
+    }
 }
 
 } // namespace mendor::test

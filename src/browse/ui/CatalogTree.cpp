@@ -7,6 +7,7 @@
 #include "shell/Options.h"
 #include "shell/Settings.h"
 #include "shell/ui/MainWindowServices.h"
+#include "store/DatabaseList.h"
 #include "store/Keys.h"
 
 #include <QCursor>
@@ -107,8 +108,7 @@ QTreeWidgetItem* CatalogTree::addFolderNode(QTreeWidgetItem* parent, const QStri
 
 void CatalogTree::RefreshCatalogTree() {
     clearAll();
-    QTreeWidgetItem* root =
-        addNode(nullptr, kRootKey, QStringLiteral("Mendor Pro"), QStringLiteral("mendor"));
+    QTreeWidgetItem* root = addNode(nullptr, kRootKey, kCatalogRootLabel, QStringLiteral("mendor"));
     setCurrentItem(root);
     root->setExpanded(true);
 

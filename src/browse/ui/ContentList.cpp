@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace mendor {
 
@@ -68,16 +69,27 @@ private:
 };
 
 // The tree is unavailable to the user while a listing runs; it comes back when the listing
-// ends, also when it ends early.
+// ends, also when it ends early. Disabling the tree hands its keyboard focus on to the next
+// widget; the focus returns with the tree unless the user has put it elsewhere meanwhile, so
+// that F2 and Delete go on acting on the tree.
 class TreeLock {
 public:
-    explicit TreeLock(CatalogTree& tree) : tree_(tree) { tree_.setEnabled(false); }
-    ~TreeLock() { tree_.setEnabled(true); }
+    explicit TreeLock(CatalogTree& tree) : tree_(tree), hadFocus_(tree.window()->focusWidget() == &tree) {
+        tree_.setEnabled(false);
+        standIn_ = tree_.window()->focusWidget();
+    }
+    ~TreeLock() {
+        tree_.setEnabled(true);
+        if (hadFocus_ && tree_.window()->focusWidget() == standIn_)
+            tree_.setFocus(Qt::OtherFocusReason);
+    }
     TreeLock(const TreeLock&) = delete;
     TreeLock& operator=(const TreeLock&) = delete;
 
 private:
     CatalogTree& tree_;
+    bool hadFocus_;
+    QPointer<QWidget> standIn_;
 };
 
 QStringList folderTexts(const QString& text, const ItemRow& info) {
@@ -133,6 +145,7 @@ void ContentList::setListMode(int mode) {
     // A list that has no columns yet (a new widget) is set up even when the mode is the same.
     if (gListMode == mode && columnCount() > 0)
         return;
+    // A failed save leaves the file whole; exit writes the widths again and reports a failure.
     SaveFilePaneWidths(gListMode, columnCount());
     ClearContentList();
     for (int m = kFolderMode; m <= kZipMode; ++m) {
@@ -226,8 +239,6 @@ void ContentList::ListFolder() {
 }
 
 void ContentList::ListVolumes() {
-    if (isBusy())
-        return;
     const TreeLock lock(tree_);
     const BusyScope busy;
     ClearContentList();
@@ -265,8 +276,6 @@ void ContentList::ListVolumes() {
 }
 
 void ContentList::ListDatabases() {
-    if (isBusy())
-        return;
     const TreeLock lock(tree_);
     const BusyScope busy;
     ClearContentList();

@@ -39,7 +39,9 @@ public:
     /// Removes every item.
     void ClearContentList();
 
-    /// Listings of the node selected in the tree (modes 1/4, 2 and 3).
+    /// Listings of the node selected in the tree (modes 1/4, 2 and 3). ListFolder does nothing
+    /// while gBusy is set; the volume and database lists are filled regardless, since a catalog
+    /// run refreshes the tree (and with it the database list) before it clears gBusy.
     void ListFolder();
     void ListVolumes();
     void ListDatabases();

@@ -359,8 +359,26 @@ void CatalogDialog::closeEvent(QCloseEvent* event) {
 
 void CatalogDialog::ejectSelectedDrive() {
     const std::optional<DriveInfo> drive = selectedDrive();
-    if (drive)
-        setup_.drives.mediumOf(*drive)->eject();
+    if (!drive) {
+        prompter_->message(tr("Select the drive whose disk is to be ejected."));
+        return;
+    }
+    // Whatever stops the eject is said: a button that does nothing leaves the user guessing.
+    switch (setup_.drives.mediumOf(*drive)->eject()) {
+    case EjectResult::Ejected:
+        break;
+    case EjectResult::FolderOnly:
+        prompter_->message(tr("%1 is the folder %2, not a disk of its own: there is nothing to eject.")
+                               .arg(drive->name(), drive->root));
+        break;
+    case EjectResult::NotRemovable:
+        prompter_->message(tr("%1 is not a removable disk: there is nothing to eject.").arg(drive->name()));
+        break;
+    case EjectResult::Failed:
+        prompter_->message(
+            tr("The disk in %1 could not be ejected. A program may still be using it.").arg(drive->name()));
+        break;
+    }
 }
 
 void CatalogDialog::toggleOptions() {

@@ -27,20 +27,7 @@ DrivePrompt::DrivePrompt(const DriveSource& drives, QChar preferredLetter, QWidg
     command1_->setDefault(true);
     command2_->setObjectName(QStringLiteral("Command2"));
 
-    const QChar preferred = preferredLetter.toUpper();
-    const DriveTable table = drives.loadDrives();
-    for (const DriveInfo& drive : table.drives()) {
-        const std::unique_ptr<DriveMedium> medium = drives.mediumOf(drive);
-        const QString volumeLabel = medium->label();
-        // As a drive list box shows a drive: its letter in lower case and the label in brackets.
-        QString text = drive.name().toLower();
-        if (!volumeLabel.isEmpty())
-            text += QStringLiteral(" [%1]").arg(volumeLabel);
-        const int code = DriveListTypeCode(medium->type(), drive.letter);
-        drive1_->addItem(ImageLibrary::icon(VolumeTypeKey(code)), text, drive.name());
-        if (drive.letter == preferred)
-            drive1_->setCurrentIndex(drive1_->count() - 1);
-    }
+    FillDriveList(*drive1_, drives, preferredLetter);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -58,6 +45,23 @@ DrivePrompt::DrivePrompt(const DriveSource& drives, QChar preferredLetter, QWidg
     });
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::rejected, this, [this] { chosenDrive_.clear(); });
+}
+
+void DrivePrompt::FillDriveList(QComboBox& list, const DriveSource& drives, QChar preferredLetter) {
+    const QChar preferred = preferredLetter.toUpper();
+    const DriveTable table = drives.loadDrives();
+    for (const DriveInfo& drive : table.drives()) {
+        const std::unique_ptr<DriveMedium> medium = drives.mediumOf(drive);
+        const QString volumeLabel = medium->label();
+        // As a drive list box shows a drive: its letter in lower case and the label in brackets.
+        QString text = drive.name().toLower();
+        if (!volumeLabel.isEmpty())
+            text += QStringLiteral(" [%1]").arg(volumeLabel);
+        const int code = DriveListTypeCode(medium->type(), drive.letter);
+        list.addItem(ImageLibrary::icon(VolumeTypeKey(code)), text, drive.name());
+        if (drive.letter == preferred)
+            list.setCurrentIndex(list.count() - 1);
+    }
 }
 
 QString DrivePrompt::ChooseDrive(const DriveSource& drives, QChar preferredLetter, QWidget* parent) {

@@ -24,6 +24,11 @@ public:
     /// Shows the prompt modally: the chosen drive ("F:") after OK, the empty text after Cancel.
     static QString ChooseDrive(const DriveSource& drives, QChar preferredLetter, QWidget* parent);
 
+    /// Fills a drive list as the prompt's own: each drive's letter in lower case with its label in
+    /// brackets, its picture, and its name ("F:") as the item's data; the drive of
+    /// preferredLetter becomes the current item.
+    static void FillDriveList(QComboBox& list, const DriveSource& drives, QChar preferredLetter);
+
     /// What OK or Cancel left: the chosen drive or the empty text.
     const QString& chosenDrive() const { return chosenDrive_; }
 

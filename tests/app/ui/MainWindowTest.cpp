@@ -214,6 +214,8 @@ TEST_F(MainWindowTest, DraggingTheDividerFollowsTheRulesOfBothPanes) {
     EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
     dragTo(600);
     EXPECT_EQ(window.leftHalfWidth(), kSearchPaneLeftWidth);
+    window.selectTab(MainWindow::kVolumesTab);
+    EXPECT_EQ(window.leftHalfWidth(), clientWidth - 60) << "the Browse pane keeps its divider's width";
 
     // Another button during a drag ends it.
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(1, 5));
@@ -270,20 +272,21 @@ TEST_F(MainWindowTest, ToolbarShowsOnlyWiredButtonsAndKeepsTheirFixedOrder) {
         }
         return keys;
     };
-    EXPECT_EQ(buttonKeys(), QStringList({"options", "help"}));
+    EXPECT_EQ(buttonKeys(), QStringList({"options", "Export", "help"}));
     EXPECT_EQ(window.toolbarAction("catalog"), nullptr);
 
     int runs = 0;
-    window.addToolbarAction("Export", "Export data", [&] { ++runs; });
+    window.addToolbarAction("newdb", "Create a new database", [&] { ++runs; });
     window.addToolbarAction("catalog", "Catalog a new volume", [&] {
         ++runs;
         throw std::runtime_error("no drive");
     });
     window.addToolbarAction("compact", "Compact ALL Databases", [] {});
-    EXPECT_EQ(buttonKeys(), QStringList({"catalog", "compact", "options", "Export", "help"}));
+    EXPECT_EQ(buttonKeys(), QStringList({"catalog", "newdb", "compact", "options", "Export", "help"}));
+    EXPECT_EQ(window.toolbarAction("Export")->toolTip(), QStringLiteral("Export data"));
 
     window.toolbarAction("catalog")->trigger();
-    window.toolbarAction("Export")->trigger();
+    window.toolbarAction("newdb")->trigger();
     EXPECT_EQ(runs, 2);
 }
 

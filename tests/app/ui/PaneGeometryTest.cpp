@@ -6,16 +6,13 @@
 namespace mendor {
 namespace {
 
-TEST(PaneGeometryTest, DropPositionsClampTheLeftHalfAndTheSearchPaneKeepsItsOwn) {
+TEST(PaneGeometryTest, DropPositionsClampTheLeftHalf) {
     const struct {
         int dropX;
-        bool searchPane;
         int expected;
-    } cases[] = {{300, false, 299}, {30, false, 60},  {60, false, 60}, {61, false, 60},  {940, false, 940},
-                 {980, false, 940}, {-40, false, 60}, {30, true, 267}, {500, true, 267}, {990, true, 267}};
+    } cases[] = {{300, 299}, {30, 60}, {60, 60}, {61, 60}, {940, 940}, {980, 940}, {-40, 60}};
     for (const auto& c : cases)
-        EXPECT_EQ(LeftHalfWidthAfterDrag(c.dropX, 1000, kLeftMargin, c.searchPane), c.expected)
-            << c.dropX << (c.searchPane ? " search" : "");
+        EXPECT_EQ(LeftHalfWidthAfterDrag(c.dropX, 1000, kLeftMargin), c.expected) << c.dropX;
 }
 
 TEST(PaneGeometryTest, PanesSitInsideTheTabStripAndBesideTheDivider) {

@@ -184,6 +184,28 @@ TEST_F(BrowseWidgets, DatabaseListColumnsItemsAndStatus) {
     EXPECT_EQ(services.panels[4], " 5 dirs, 5 files ");
     EXPECT_TRUE(tree->isEnabled());
     EXPECT_FALSE(isBusy());
+
+    // A refresh while another long operation holds gBusy (the end of a catalog run) lists them too.
+    services.panels[0] = "old text";
+    gBusy.store(kFlagSet);
+    tree->RefreshCatalogTree();
+    EXPECT_TRUE(column(0).size() == 2 && services.panels[0] == "2 databases active" && isBusy());
+}
+
+TEST_F(BrowseWidgets, TheTreeKeepsTheKeyboardFocusWhileTheListFills) {
+    QWidget window;
+    auto* shownTree = new CatalogTree(services, &window);
+    new ContentList(services, *shownTree, &window);
+    shownTree->RefreshCatalogTree();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    shownTree->setFocus();
+    for (const QString& key : {folderKey(docs), QStringLiteral("Music.mdb"), QString(kRootKey)}) {
+        ASSERT_TRUE(shownTree->selectNode(key));
+        shownTree->handleSelection(Qt::LeftButton);
+        EXPECT_TRUE(shownTree->hasFocus()) << key.toStdString();
+    }
 }
 
 TEST_F(BrowseWidgets, VolumeListAndAnEmptyDatabase) {

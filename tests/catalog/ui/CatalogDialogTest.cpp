@@ -51,7 +51,10 @@ struct FakeDrives {
     public:
         FakeMedium(const DriveInfo& drive, FakeDrives& owner)
             : TestDriveMedium(drive.root, drive.letter), owner_(owner) {}
-        void eject() const override { ++owner_.ejects[drive().letter]; }
+        EjectResult eject() const override {
+            ++owner_.ejects[drive().letter];
+            return EjectResult::Ejected;
+        }
 
     private:
         FakeDrives& owner_;

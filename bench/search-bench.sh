@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Search benchmark: mendor-cli's searches over a catalogued 1,000,000-file tree against plocate
+# over an updatedb database of the same tree, measured side by side in interleaved rounds (the
+# machine may be shared: compare the ratios of one run).
+#
+#   name search "report" over the one volume, every location included    goal <= 1.0x plocate -b -i
+#   the same over the tree split as 1000 volumes in 10 databases           goal <= 1.5x the one volume
+#   duplicates by name, and by name and size, over the one volume          goal <= 1 s each
+#   search --name '*' over the one volume, every row printed               goal <= 5 s, < 400 MB
+#
+# usage: bench/search-bench.sh [--tree DIR] [--rounds R] [--cli PATH] [--work DIR]
+#   --tree DIR   the tree (default /tmp/t1m, made by ../shared/bench/make-tree --files 1000000 --seed 1)
+#   --rounds R   timed rounds, interleaved (default 5); medians are reported
+#   --cli PATH   the mendor-cli to measure (default build/program/mendor-cli of this checkout)
+#   --work DIR   databases and the plocate database (default /tmp/mendor-search-bench); kept for
+#                later runs, delete it after changing the tree
+#
+# The tree is catalogued through a read-only bind mount in a private mount namespace (unshare,
+# as root), so nothing is written into it; the volume is named with --identity since its marker
+# cannot be written. Needs: plocate (updatedb), python3, GNU time as /usr/bin/time, unshare.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+tree=/tmp/t1m
+rounds=5
+cli="$repo/build/program/mendor-cli"
+work=/tmp/mendor-search-bench
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --tree) tree=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
+    --cli) cli=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    *) sed -n '11,17p' "$0" >&2; exit 2 ;;
+    esac
+done
+for tool in python3 /usr/bin/time updatedb plocate unshare; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
+done
+[ -d "$tree" ] || { echo "no tree at $tree" >&2; exit 1; }
+[ -x "$cli" ] || { echo "no mendor-cli at $cli (build it, or give --cli)" >&2; exit 1; }
+template="$(dirname "$cli")/template.qvt"
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+if [ ! -s "$work/plocate.db" ]; then
+    echo "updatedb over $tree ..." >&2
+    updatedb -l 0 -U "$tree" --prunepaths '' --prunenames '' --prunefs '' -o "$work/plocate.db"
+fi
+if [ ! -s "$work/one/One.mdb" ]; then
+    echo "cataloguing $tree ..." >&2
+    rm -rf "$work/one" && mkdir -p "$work/one" "$work/mount"
+    cp "$template" "$work/one/One.mdb" && chmod u+w "$work/one/One.mdb"
+    "$cli" --home "$work/one" map X: "$work/mount"
+    unshare -m --propagation private sh -c '
+        mount --bind "$1" "$2" && mount -o remount,bind,ro "$2" &&
+        "$3" --home "$4" catalog X: --db One --name "Tree" --identity tree --zip --descript --no-eject >/dev/null' \
+        sh "$tree" "$work/mount" "$cli" "$work/one"
+fi
+if [ ! -s "$work/split/Part001.mdb" ]; then
+    echo "splitting into 1000 volumes ..." >&2
+    rm -rf "$work/split"
+    python3 "$here/split-volume.py" "$work/one/One.mdb" "$work/split" --volumes 1000 --databases 10 \
+        --template "$template"
+fi
+
+# One timed command: "seconds peak-kilobytes", its output to a file.
+timed() {
+    local out=$1
+    shift
+    /usr/bin/time -f '%e %M' -o "$work/time.out" "$@" >"$out" 2>"$work/stderr.out" ||
+        { cat "$work/stderr.out" >&2; exit 1; }
+    cat "$work/time.out"
+}
+
+names=(plocate one thousand dupes_name dupes_size everything)
+run() {
+    case $1 in
+    plocate) timed "$work/plocate.out" plocate -b -i -d "$work/plocate.db" report ;;
+    one) timed "$work/one.out" "$cli" --home "$work/one" search --name report ;;
+    thousand) timed "$work/thousand.out" "$cli" --home "$work/split" search --name report ;;
+    dupes_name) timed "$work/dupes_name.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes ;;
+    dupes_size) timed "$work/dupes_size.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes --by-size ;;
+    everything) timed "$work/everything.out" "$cli" --home "$work/one" search --name '*' ;;
+    esac
+}
+for name in "${names[@]}"; do
+    run "$name" >/dev/null # warm the cache
+    : >"$work/$name.times"
+done
+for ((round = 1; round <= rounds; round++)); do
+    for name in "${names[@]}"; do
+        run "$name" >>"$work/$name.times"
+    done
+done
+
+python3 - "$work" "$rounds" "${names[@]}" <<'PY'
+import statistics, sys
+work, rounds, names = sys.argv[1], sys.argv[2], sys.argv[3:]
+t, kb = {}, {}
+for n in names:
+    rows = [line.split() for line in open(f"{work}/{n}.times") if line.strip()]
+    t[n] = statistics.median(float(r[0]) for r in rows)
+    kb[n] = max(int(r[1]) for r in rows)
+def lines(n):
+    return sum(1 for _ in open(f"{work}/{n}.out"))
+def last(n):
+    return open(f"{work}/{n}.out").read().splitlines()[-1].strip()
+print(f"rounds: {rounds}, medians; load average at the end: {open('/proc/loadavg').read().split()[0]}")
+print(f"plocate -b -i report           {t['plocate']:6.2f} s  {lines('plocate')} names")
+print(f"search report, one volume      {t['one']:6.2f} s  {t['one'] / t['plocate']:.2f}x plocate     goal <= 1.0x   ({last('one')})")
+print(f"search report, 1000 volumes    {t['thousand']:6.2f} s  {t['thousand'] / t['one']:.2f}x one volume  goal <= 1.5x   ({last('thousand')})")
+print(f"duplicates by name             {t['dupes_name']:6.2f} s                   goal <= 1 s   ({last('dupes_name')})")
+print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   goal <= 1 s   ({last('dupes_size')})")
+print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:.0f} MB    goal <= 5 s, < 400 MB   ({last('everything')})")
+PY

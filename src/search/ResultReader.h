@@ -1,0 +1,38 @@
+#pragma once
+// Reads result rows from a statement over a volume table (or a query with its fields): finds the
+// fields once by name, then turns each row into a ResultRow. Attribute texts and type names,
+// which repeat, are looked up by their bytes and shared between rows.
+#include "search/ResultRow.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace mendor {
+
+class Statement;
+
+class ResultReader {
+public:
+    /// The statement's result columns must include ID, parent, name, size, description, attrib,
+    /// createdate, moddate and lastdate (any letter case); a missing one raises SqlError.
+    explicit ResultReader(const Statement& statement);
+
+    /// The current row, without location and volume.
+    ResultRow read(const Statement& statement, bool folder);
+    std::int64_t parent(const Statement& statement) const;
+
+private:
+    int id_;
+    int parent_;
+    int name_;
+    int size_;
+    int description_;
+    int attrib_;
+    int created_;
+    int modified_;
+    int accessed_;
+    std::unordered_map<std::string, QString> attribs_;
+    std::unordered_map<std::string, QString> fileTypes_; ///< by the name's last "." and what follows
+};
+
+} // namespace mendor

@@ -1,0 +1,172 @@
+#include "search/ScanPipeline.h"
+
+#include "search/ResultReader.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+
+#include <algorithm>
+#include <QThread>
+
+namespace mendor {
+
+namespace {
+
+// Ranges that the helper threads may read ahead of the one the search is taking.
+constexpr std::size_t kRangesAhead = 4;
+constexpr int kMaxHelpers = 3;
+
+} // namespace
+
+const Database& ScanSession::database(const QString& databaseFile) {
+    std::unique_ptr<Database>& open = databases_[databaseFile];
+    if (!open) {
+        open =
+            std::make_unique<Database>(Database::openReadOnly(dataPath_ + QLatin1Char('/') + databaseFile));
+        open->preferMappedReads();
+    }
+    return *open;
+}
+
+std::shared_ptr<const FolderMap::Table>
+SharedFolderTables::get(const QString& key,
+                        const std::function<std::shared_ptr<const FolderMap::Table>()>& load) {
+    std::promise<std::shared_ptr<const FolderMap::Table>> promise;
+    std::shared_future<std::shared_ptr<const FolderMap::Table>> table;
+    bool mine = false;
+    {
+        const std::lock_guard lock(mutex_);
+        auto found = tables_.find(key);
+        if (found == tables_.end()) {
+            found = tables_.emplace(key, promise.get_future().share()).first;
+            mine = true;
+        }
+        table = found->second;
+    }
+    if (mine) {
+        std::shared_ptr<const FolderMap::Table> loaded;
+        try {
+            loaded = load();
+        } catch (const SqlError&) {
+            // Without its folders a volume's rows show no location.
+            loaded = std::make_shared<FolderMap::Table>();
+        }
+        promise.set_value(std::move(loaded));
+    }
+    return table.get();
+}
+
+FolderMap& ScanSession::folders(const QString& databaseFile, const QString& tableName) {
+    const QString key = databaseFile + QLatin1Char('/') + tableName;
+    auto found = folderMaps_.find(key);
+    if (found == folderMaps_.end()) {
+        const auto table = folderTables_.get(
+            key, [&] { return FolderMap::loadTable(database(databaseFile), DirsTable(tableName)); });
+        found = folderMaps_.emplace(key, FolderMap(table)).first;
+    }
+    return found->second;
+}
+
+ScannedRange ScanSession::read(const ScanRange& range, const QString& where) {
+    ScannedRange scanned;
+    try {
+        const Database& db = database(range.databaseFile);
+        const QString table = range.folders ? DirsTable(range.tableName) : FilesTable(range.tableName);
+        Statement rows = db.prepare(
+            QStringLiteral("SELECT \"ID\", \"parent\", \"name\", \"size\", \"description\", \"attrib\", "
+                           "\"createdate\", \"moddate\", \"lastdate\" FROM %1 WHERE (%2) AND \"ID\" >= ?1%3 "
+                           "ORDER BY \"ID\" ASC")
+                .arg(quoteIdentifier(table), where,
+                     range.endId ? QStringLiteral(" AND \"ID\" < ?2") : QString()));
+        rows.bind(1, range.firstId);
+        if (range.endId)
+            rows.bind(2, *range.endId);
+        if (!rows.step())
+            return scanned;
+        ResultReader reader(rows);
+        FolderMap& folders = this->folders(range.databaseFile, range.tableName);
+        do {
+            ResultRow row = reader.read(rows, range.folders);
+            row.location = folders.path(reader.parent(rows));
+            row.volume = range.volumeName;
+            row.databaseFile = range.databaseFile;
+            row.tableName = range.tableName;
+            scanned.rows.append(std::move(row));
+        } while (rows.step());
+    } catch (const SqlError&) {
+        scanned.failed = true;
+    }
+    return scanned;
+}
+
+ScanPipeline::ScanPipeline(QString dataPath, QString where, std::vector<ScanRange> ranges,
+                           ScanSession& ownSession, SharedFolderTables& folderTables)
+    : dataPath_(std::move(dataPath)), where_(std::move(where)), ranges_(std::move(ranges)),
+      ownSession_(ownSession), folderTables_(folderTables), results_(ranges_.size()) {
+    if (ranges_.size() < 2)
+        return;
+    const int helpers = std::clamp(QThread::idealThreadCount() - 1, 0, kMaxHelpers);
+    for (int i = 0; i < helpers; ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+ScanPipeline::~ScanPipeline() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_)
+        thread.join();
+}
+
+std::optional<std::size_t> ScanPipeline::claim() {
+    if (stopping_ || next_ >= ranges_.size())
+        return std::nullopt;
+    return next_++;
+}
+
+void ScanPipeline::store(std::size_t index, ScannedRange scanned) {
+    {
+        const std::lock_guard lock(mutex_);
+        results_[index] = std::move(scanned);
+    }
+    changed_.notify_all();
+}
+
+void ScanPipeline::work() {
+    ScanSession session(dataPath_, folderTables_);
+    while (true) {
+        std::optional<std::size_t> index;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] {
+                return stopping_ || next_ >= ranges_.size() || next_ < taken_ + kRangesAhead;
+            });
+            index = claim();
+        }
+        if (!index)
+            return;
+        store(*index, session.read(ranges_[*index], where_));
+    }
+}
+
+ScannedRange ScanPipeline::take(std::size_t index) {
+    std::unique_lock lock(mutex_);
+    // A range nobody has begun is read here rather than waited for.
+    if (!results_[index] && next_ == index) {
+        ++next_;
+        lock.unlock();
+        ScannedRange scanned = ownSession_.read(ranges_[index], where_);
+        lock.lock();
+        results_[index] = std::move(scanned);
+    }
+    changed_.wait(lock, [&] { return results_[index].has_value(); });
+    ScannedRange scanned = std::move(*results_[index]);
+    results_[index].reset();
+    taken_ = index + 1;
+    lock.unlock();
+    changed_.notify_all();
+    return scanned;
+}
+
+} // namespace mendor

@@ -1,0 +1,219 @@
+// The copy dialogs, the progress dialog with its overwrite question, and the browse list's copy
+// commands and double-click open, over folder-mapped drives and a real catalog tree.
+#include "app/RetrievalCommands.h"
+#include "browse/ui/CatalogTree.h"
+#include "browse/ui/ContentList.h"
+#include "retrieve/ui/BrowseSelection.h"
+#include "retrieve/ui/CopyDestinationDialog.h"
+#include "retrieve/ui/OverwriteQuestion.h"
+#include "shell/Options.h"
+#include "shell/ProgramFolder.h"
+#include "store/Keys.h"
+#include "support/CatalogFixture.h"
+#include "support/MappedDrives.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestDriveMedium.h"
+#include "support/ui/FakeMainWindowServices.h"
+
+#include <functional>
+#include <QApplication>
+#include <QComboBox>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace mendor {
+namespace {
+
+class RecordingLauncher : public ItemLauncher {
+public:
+    void openWithDesktop(const QString& localPath) override { opened.append(localPath); }
+    void startProgram(const QString& localPath, const QString&) override {
+        opened.append("start " + localPath);
+    }
+    QStringList opened;
+};
+
+/// Answers every overwrite question that shows up with the next button of the script.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(QList<QMessageBox::StandardButton> buttons) : buttons_(std::move(buttons)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (box == nullptr || !box->isVisible() || buttons_.isEmpty())
+                    continue;
+                EXPECT_EQ(box->windowTitle(), OverwriteQuestion::kTitle);
+                QTest::mouseClick(box->button(buttons_.takeFirst()), Qt::LeftButton);
+            }
+        });
+        timer_.start(10);
+    }
+    ~QuestionAnswerer() { EXPECT_TRUE(buttons_.isEmpty()); }
+
+private:
+    QList<QMessageBox::StandardButton> buttons_;
+    QTimer timer_;
+};
+
+/// Runs body on the modal dialog that the call opens.
+void WithModalDialog(const std::function<void(QDialog&)>& body, const std::function<void()>& call) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        ran = true;
+        body(*dialog);
+    });
+    call();
+    EXPECT_TRUE(ran);
+}
+
+// A volume catalogued from E: whose medium now sits in F:; G: holds the destinations.
+class RetrieveWidgets : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetOptionsToDefaults();
+        SetProgramFolderOverride(home_.path());
+        // The desktop folder is $HOME/Desktop when no user-dirs.dirs names another.
+        savedHome_ = qgetenv("HOME");
+        savedConfig_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(home_.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.path() + "/.config"));
+
+        FixtureVolume volume("m1", "Backup", 2, "E:");
+        docs_ = volume.addFolder(1, "Docs");
+        a_ = volume.addFile(docs_, "a", 5);
+        volume.addFile(docs_, "b.txt", 4);
+        sub_ = volume.addFolder(docs_, "Sub");
+        volume.addFile(sub_, "c.txt", 5);
+        data_.addDatabase("Music", {volume});
+        gDataPath = data_.dataPath();
+
+        drives_.map(QLatin1Char('E'));
+        const QString f = drives_.map(QLatin1Char('F'));
+        QDir().mkpath(f + "/Docs/Sub");
+        test::WriteBytes(f + "/Docs/a", "alpha");
+        test::WriteBytes(f + "/Docs/b.txt", "beta");
+        test::WriteBytes(f + "/Docs/Sub/c.txt", "gamma");
+        medium_ = f;
+        target_ = drives_.map(QLatin1Char('G')) + "/target";
+        QDir().mkpath(target_);
+
+        setup_.drives =
+            DriveSource{[this] { return drives_.table(); },
+                        [](const DriveInfo& drive) -> std::unique_ptr<DriveMedium> {
+                            return std::make_unique<test::TestDriveMedium>(drive.root, drive.letter);
+                        }};
+        setup_.prompter = &prompter_;
+        setup_.chooser = &chooser_;
+        setup_.launcher = &launcher_;
+    }
+
+    void TearDown() override {
+        qputenv("HOME", savedHome_);
+        qputenv("XDG_CONFIG_HOME", savedConfig_);
+        SetProgramFolderOverride(QString());
+    }
+
+    QString docsKey() const { return FolderKey("Music.mdb", "m1", docs_); }
+
+    QTemporaryDir home_;
+    QByteArray savedHome_;
+    QByteArray savedConfig_;
+    CatalogFixture data_;
+    test::MappedDrives drives_;
+    QString medium_;
+    QString target_;
+    std::int64_t docs_ = 0, a_ = 0, sub_ = 0;
+    test::ScriptedPrompter prompter_;
+    test::ScriptedDriveChooser chooser_;
+    RecordingLauncher launcher_;
+    RetrieveSetup setup_;
+};
+
+TEST_F(RetrieveWidgets, BrowseListCopiesTheSelectionToTheDesktopAndOpensFiles) {
+    test::FakeMainWindowServices services;
+    CatalogTree tree(services);
+    ContentList list(services, tree);
+    tree.RefreshCatalogTree();
+    RetrievalCommands commands(tree, list, setup_);
+    ASSERT_TRUE(tree.selectNode(docsKey()));
+    tree.handleSelection(Qt::LeftButton);
+    EXPECT_EQ(GetNodePath(tree, docsKey()), "E:\\Docs\\");
+    EXPECT_EQ(GetNodePath(tree, "Music.mdb_m1"), "E:\\");
+
+    // "a" shows as "A" in the list; the copy looks for the stored name.
+    ASSERT_TRUE(list.selectItem(ItemKey("Music", "m1", true, a_)));
+    for (int row = 0; row < list.itemCount(); ++row) {
+        if (list.itemKey(row) == FolderKey("Music.mdb", "m1", sub_))
+            list.selectionModel()->select(list.model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    list.showItemMenu(QPoint());
+    auto* menu = list.findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    QStringList offered;
+    for (QAction* action : menu->actions())
+        offered.append(action->objectName());
+    EXPECT_EQ(offered, (QStringList{"copy_item", "quick_copy"}));
+    menu->close();
+
+    chooser_.script({"F:", "F:"});
+    menu->actions().at(1)->trigger();
+    // In list order: the sub-folders come first.
+    EXPECT_EQ(chooser_.asked, (QStringList{"E:\\Docs\\Sub", "E:\\Docs\\a"}));
+    const QString desktop = home_.path() + "/Desktop";
+    EXPECT_EQ(test::ReadBytes(desktop + "/a"), "alpha");
+    EXPECT_EQ(test::ReadBytes(desktop + "/Sub/c.txt"), "gamma");
+
+    chooser_.script({"F:"});
+    list.selectItem(ItemKey("Music", "m1", true, a_ + 1));
+    list.openSelectedItem();
+    EXPECT_EQ(launcher_.opened, QStringList{medium_ + "/Docs/b.txt"});
+}
+
+TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
+    for (const QString& name :
+         {CopyDestinationDialog::kBrowseListName, CopyDestinationDialog::kSearchListName}) {
+        SCOPED_TRACE(name.toStdString());
+        QDir(target_).removeRecursively();
+        QDir().mkpath(target_);
+        chooser_.script({"F:", "F:", "F:"});
+        prompter_.expectMessage(QStringLiteral("Copy operation aborted..."));
+        RetrieveActions actions(setup_);
+        WithModalDialog(
+            [&](QDialog& shown) {
+                auto& dialog = dynamic_cast<CopyDestinationDialog&>(shown);
+                EXPECT_EQ(dialog.objectName(), name);
+                EXPECT_EQ(dialog.windowTitle(), "Copy files...");
+                // It opens on the desktop's drive and folder.
+                EXPECT_EQ(dialog.driveList()->currentData().toString(), "C:");
+                EXPECT_EQ(dialog.selectedFolder(), home_.path() + "/Desktop");
+                dialog.driveList()->setCurrentIndex(dialog.driveList()->findData("G:"));
+                EXPECT_EQ(dialog.selectedFolder(), QFileInfo(target_).path());
+                dialog.selectFolder(target_);
+                EXPECT_EQ(dialog.selectedFolder(), target_);
+
+                QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+                EXPECT_EQ(test::ReadBytes(target_ + "/b.txt"), "beta");
+                EXPECT_TRUE(dialog.isVisible());
+                test::WriteBytes(target_ + "/b.txt", "kept");
+                {
+                    QuestionAnswerer answers({QMessageBox::No, QMessageBox::Cancel});
+                    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+                    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+                }
+                EXPECT_EQ(test::ReadBytes(target_ + "/b.txt"), "kept");
+                QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+            },
+            [&] {
+                actions.copyToNewLocation({{"E:\\Docs\\b.txt", false}}, name);
+            });
+    }
+}
+
+} // namespace
+} // namespace mendor

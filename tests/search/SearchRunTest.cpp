@@ -1,0 +1,260 @@
+// The normal and the duplicate search over a data folder of real catalog databases.
+#include "search/SearchRun.h"
+
+#include "search/FolderPaths.h"
+#include "search/SearchReport.h"
+#include "shell/Flags.h"
+#include "shell/TextFormats.h"
+#include "store/Database.h"
+#include "support/CatalogFixture.h"
+
+#include <algorithm>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace mendor {
+namespace {
+
+class RecordingObserver : public SearchObserver {
+public:
+    void rowsFound(QList<ResultRow>& rows) override {
+        for (const ResultRow& row : rows)
+            found.append(row.volume + ':' + row.name);
+        all.append(rows);
+    }
+    void status(const QString& text) override { statuses.append(text); }
+    void pause() override {
+        ++pauses;
+        if (onPause)
+            onPause(pauses);
+    }
+
+    QStringList found;
+    QList<ResultRow> all;
+    QStringList statuses;
+    int pauses = 0;
+    std::function<void(int)> onPause;
+};
+
+class SearchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gAbort = kFlagClear;
+        FixtureVolume music(QStringLiteral("0002ffff"), QStringLiteral("Music CD"));
+        const auto docs = music.addFolder(1, QStringLiteral("Docs"));
+        music.addFile(docs, QStringLiteral("readme.txt"), 100);
+        music.addFile(docs, QStringLiteral("a.txt"), 1536);
+        music.addZipArchive(docs, QStringLiteral("Old.ZIP"), 4000);
+        music.addFile(1, QStringLiteral("readme.txt"), 200);
+        FixtureVolume backup(QStringLiteral("5a5a0001"), QStringLiteral("Backup"), 1, QStringLiteral("F:"));
+        backup.addFile(1, QStringLiteral("README.txt"), 100);
+        data_.addDatabase(QStringLiteral("Music"), {music, backup});
+
+        FixtureVolume docsVolume(QStringLiteral("77"), QStringLiteral("Docs"));
+        const auto many = docsVolume.addFolder(1, QStringLiteral("many"));
+        for (int i = 0; i < 100; ++i)
+            docsVolume.addFile(many, QStringLiteral("f%1.dat").arg(i, 3, 10, QLatin1Char('0')));
+        data_.addDatabase(QStringLiteral("Work"), {docsVolume});
+    }
+    void TearDown() override { gAbort = kFlagClear; }
+
+    SearchRequest request(const QString& condition, const QString& scope = QStringLiteral("ALL")) const {
+        const QList<ChooserDatabase> chooser = ReadChooserDatabases(data_.dataPath());
+        SearchRequest request;
+        request.condition = condition;
+        request.targets = SearchTargets(chooser, ScopeFromText(chooser, scope).value());
+        request.dataPath = data_.dataPath();
+        return request;
+    }
+
+    DuplicateRequest duplicates(const QString& condition, bool bySize) const {
+        DuplicateRequest request;
+        request.condition = condition;
+        request.bySize = bySize;
+        request.databaseFile = QStringLiteral("Music.mdb");
+        request.dataPath = data_.dataPath();
+        return request;
+    }
+
+    QString viewSql(const QString& view) const {
+        const Database db = Database::openReadOnly(data_.databasePath(QStringLiteral("Music")));
+        Statement sql =
+            db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'view' AND name = ?1"));
+        sql.bind(1, view);
+        return sql.step() ? sql.columnText(0) : QString();
+    }
+
+    CatalogFixture data_;
+};
+
+TEST_F(SearchRunTest, ScopeAndKindsDecideWhatIsListedInTheChoosersOrder) {
+    struct Case {
+        const char* scope;
+        bool folders;
+        bool files;
+        QStringList found;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"music/music cd",
+         true,
+         true,
+         {"Music CD:Docs", "Music CD:Old.ZIP", "Music CD:readme.txt", "Music CD:a.txt",
+          "Music CD:readme.txt"},
+         " Found 2 folders, and 3 files, Done "},
+        {"Music",
+         false,
+         true,
+         {"Backup:README.txt", "Music CD:readme.txt", "Music CD:a.txt", "Music CD:readme.txt"},
+         " Found 0 folders, and 4 files, Done "},
+        {"ALL",
+         true,
+         false,
+         {"Music CD:Docs", "Music CD:Old.ZIP", "Docs:many"},
+         " Found 3 folders, and 0 files, Done "},
+    };
+    for (const Case& c : cases) {
+        SearchRequest search = request(QStringLiteral("name like \"*\""), QString::fromUtf8(c.scope));
+        search.searchFolders = c.folders;
+        search.searchFiles = c.files;
+        RecordingObserver observer;
+        const SearchOutcome outcome = RunSearch(search, observer);
+        EXPECT_EQ(observer.found, c.found) << c.scope;
+        EXPECT_EQ(outcome.status, c.status) << c.scope;
+    }
+    EXPECT_FALSE(ScopeFromText(ReadChooserDatabases(data_.dataPath()), QStringLiteral("Music/Nope")));
+}
+
+TEST_F(SearchRunTest, RowsCarryTheirColumnsAndTheReportIsWrittenByteForByte) {
+    RecordingObserver observer;
+    SearchOutcome outcome =
+        RunSearch(request(QStringLiteral("name like \"*o*\""), QStringLiteral("Music/Music CD")), observer);
+    ASSERT_EQ(observer.all.size(), 2);
+    const ResultRow& zip = observer.all[1];
+    EXPECT_EQ(zip.location, "E:\\Docs\\");
+    const QStringList zipTexts = {"Old.ZIP",
+                                  FormatSizeKB(4000),
+                                  "E:\\Docs\\",
+                                  "Music CD",
+                                  "ZIP file",
+                                  "3/4/2001 5:06:07 pm",
+                                  "3/4/2001 5:06:07 pm",
+                                  "3/4/2001 5:06:07 pm",
+                                  "A",
+                                  ""};
+    for (int column = 0; column < kResultColumnCount; ++column)
+        EXPECT_EQ(ResultText(zip, column), zipTexts[column]) << column;
+    EXPECT_EQ(ResultText(observer.all[0], 4), "(folder)");
+    EXPECT_EQ(observer.all[0].location, "E:\\");
+
+    const QString header = QStringLiteral(
+        "{\\rtf1\\ansi\\ansicpg1252\\uc1 "
+        "\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2{"
+        "\\*\\panose "
+        "02020603050405020304}Arial;}}{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue255;\\red0"
+        "\\green255\\blue255;\\red0\\green255\\blue0; "
+        "\\red255\\green0\\blue255;\\red255\\green0\\blue0;\\red255"
+        "\\green255\\blue0;\\red255\\green255\\blue255;\\red0\\green0\\blue128;\\red0\\green128\\blue128;"
+        "\\red0"
+        "\\green128\\blue0;\\red128\\green0\\blue128;\\red128\\green0\\blue0;\\red128\\green128\\blue0;"
+        "\\red128"
+        "\\green128\\blue128;\\red192\\green192\\blue192;}{\\fs20 {\\b\\fs30 MENDOR PRO 3 SEARCH RESULTS...} "
+        "{\\par} {\\par}");
+    outcome = RunSearch(request(QStringLiteral("name like \"a.txt\"")), observer);
+    EXPECT_EQ(QString::fromUtf8(outcome.report),
+              header + "File {\\b a.txt} (2kb) on {\\b Music CD} in E:\\\\Docs\\\\ {\\par} {\\par}} } }");
+    outcome = RunSearch(request(QStringLiteral("name like \"nothing\"")), observer);
+    EXPECT_EQ(QString::fromUtf8(outcome.report), header + "} } }");
+    EXPECT_EQ(RtfFileBytes("{\\b Été ∑}"), "{\\b \xC9t\xE9 \\u8721?}");
+}
+
+TEST_F(SearchRunTest, AnAbortStopsWithinTwentySixRowsAndKeepsWhatWasFound) {
+    SearchRequest search = request(QStringLiteral("name like \"f*\""), QStringLiteral("Work"));
+    search.searchFolders = false;
+    RecordingObserver observer;
+    // The first pause comes before the table is read; the click arrives during the second.
+    observer.onPause = [](int pause) {
+        if (pause == 2)
+            gAbort = kFlagSet;
+    };
+    SearchOutcome outcome = RunSearch(search, observer);
+    EXPECT_EQ(observer.found.size(), kRowsBetweenChecks);
+    EXPECT_EQ(outcome.status, " ABORTED, but found 0 folders, and 26 files ");
+    EXPECT_TRUE(outcome.report.isEmpty());
+
+    RecordingObserver early;
+    outcome = RunSearch(search, early);
+    EXPECT_TRUE(early.found.isEmpty());
+    EXPECT_EQ(outcome.status, "ABORTED, but found 0 folders, and 0 files");
+}
+
+TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
+    FixtureVolume big(QStringLiteral("b16"), QStringLiteral("Big"));
+    const auto folder = big.addFolder(1, QStringLiteral("all"));
+    for (int i = 0; i < 70000; ++i)
+        big.addFile(folder, QStringLiteral("n%1").arg(i));
+    data_.addDatabase(QStringLiteral("Big"), {big});
+    SearchRequest search = request(QStringLiteral("name like \"*7*\""), QStringLiteral("Big"));
+    search.searchFolders = false;
+    RecordingObserver observer;
+    const SearchOutcome outcome = RunSearch(search, observer);
+    std::int64_t expected = 0;
+    for (int i = 0; i < 70000; ++i)
+        expected += QString::number(i).contains('7') ? 1 : 0;
+    ASSERT_EQ(observer.all.size(), expected);
+    EXPECT_TRUE(std::is_sorted(observer.all.begin(), observer.all.end(),
+                               [](const ResultRow& a, const ResultRow& b) { return a.id < b.id; }));
+    EXPECT_EQ(observer.all.back().location, "E:\\all\\");
+    EXPECT_EQ(outcome.files, expected);
+}
+
+TEST_F(SearchRunTest, FolderPathsFromTheMapMatchTheQueryPerLevel) {
+    const Database db = Database::openReadOnly(data_.databasePath(QStringLiteral("Music")));
+    FolderMap map = FolderMap::load(db, QStringLiteral("0002ffff_dirs"));
+    for (std::int64_t id : {1, 2, 5, 99})
+        EXPECT_EQ(map.path(id), GetFolderPath(id, "0002ffff_dirs", "Music.mdb", data_.dataPath())) << id;
+    EXPECT_EQ(map.path(5), "E:\\Docs\\Old.ZIP\\");
+}
+
+TEST_F(SearchRunTest, DuplicatesByNameAndByNameAndSizeAcrossVolumes) {
+    RecordingObserver byName;
+    SearchOutcome outcome =
+        RunDuplicateSearch(duplicates(QStringLiteral("name like \"*.txt\""), false), byName);
+    ASSERT_EQ(byName.all.size(), 3);
+    QStringList places;
+    for (const ResultRow& row : byName.all)
+        places.append(row.volume + ' ' + row.location + row.name);
+    places.sort(); // rows of one name come together, in no fixed order among themselves
+    EXPECT_EQ(places, QStringList({"Backup F:\\README.txt", "Music CD E:\\Docs\\readme.txt",
+                                   "Music CD E:\\readme.txt"}));
+    EXPECT_EQ(outcome.status, "Found 0 folder(s) and 3 file(s) -- DONE");
+    EXPECT_TRUE(byName.statuses.contains("  Searching Duplicate Files/Folders  "));
+    const QString byNameQuery = viewSql("DuplicatesQuery");
+    EXPECT_FALSE(byNameQuery.isEmpty());
+
+    RecordingObserver bySize;
+    RunDuplicateSearch(duplicates(QStringLiteral("name like \"*.txt\""), true), bySize);
+    QStringList sized;
+    for (const ResultRow& row : bySize.all)
+        sized.append(row.volume + ':' + QString::number(row.size));
+    sized.sort();
+    EXPECT_EQ(sized, QStringList({"Backup:100", "Music CD:100"}));
+    EXPECT_NE(viewSql("DuplicatesQuery"), byNameQuery);
+    EXPECT_TRUE(viewSql("AllTables").contains("5a5a0001_files"));
+
+    // One volume alone holds no duplicate; a condition that does not translate leaves the queries.
+    DuplicateRequest oneVolume = duplicates(QStringLiteral("name like \"*\""), false);
+    oneVolume.volumeName = QStringLiteral("backup");
+    RecordingObserver none;
+    EXPECT_EQ(RunDuplicateSearch(oneVolume, none).status, "Found 0 folder(s) and 0 file(s) -- DONE");
+    EXPECT_FALSE(viewSql("AllTables").contains("0002ffff"));
+    const QString stored = viewSql("AllTables");
+    RunDuplicateSearch(duplicates(QStringLiteral("name like \"*x\"y*\""), false), none);
+    EXPECT_TRUE(none.found.isEmpty());
+    EXPECT_EQ(viewSql("AllTables"), stored);
+    EXPECT_TRUE(IsWholeCatalogueCondition("name like \"*.*\""));
+    EXPECT_FALSE(IsWholeCatalogueCondition("name like \"*a*\""));
+}
+
+} // namespace
+} // namespace mendor
