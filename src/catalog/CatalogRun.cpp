@@ -6,6 +6,7 @@
 #include "shell/Options.h"
 #include "shell/StoredDate.h"
 #include "shell/TextFormats.h"
+#include "store/JetFunctions.h"
 #include "store/Schema.h"
 
 #include <mutex>
@@ -75,35 +76,36 @@ QString Main(const QString& table) {
     return QStringLiteral("\"main\".") + quoteIdentifier(table);
 }
 
-/// Copies what the description restore needs of a volume table into a temporary table.
+/// Copies what the description restore needs of a volume table into a temporary table, with
+/// each name case-folded once for the match.
 void SaveRows(Database& db, const QString& volumeTable, const QString& savedTable) {
     db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(Saved(savedTable)));
     db.exec(
         QStringLiteral("CREATE TEMP TABLE %1 (\"ID\" INTEGER PRIMARY KEY, \"parent\" INTEGER, \"name\" TEXT, "
-                       "\"description\" TEXT)")
+                       "\"folded\" TEXT, \"description\" TEXT)")
             .arg(quoteIdentifier(savedTable)));
-    db.exec(QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", \"description\" FROM %2")
-                .arg(Saved(savedTable), Main(volumeTable)));
-    db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", \"name\")")
+    db.exec(
+        QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", %3(\"name\"), \"description\" "
+                       "FROM %2")
+            .arg(Saved(savedTable), Main(volumeTable), QLatin1String(kJetFoldFunction)));
+    db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", \"folded\")")
                 .arg(quoteIdentifier(savedTable + QStringLiteral("_key")), quoteIdentifier(savedTable)));
 }
 
-/// Gives every row of the new table the description of the saved row with the same name and
-/// parent. Names match exactly: on a file system that tells letter case apart, a.txt and A.txt
-/// are two items. Where several saved rows share name and parent (members of one archive in
-/// different archive folders), the one with the row's own ID wins, else the first.
+/// Gives every row of the new table the description of the saved row with the same parent and
+/// the same name without regard to case, as catalog text compares: a file renamed from a.txt to
+/// A.txt keeps its description. Where several saved rows match (a.txt and A.txt on a volume that
+/// tells them apart, or members of one archive in different archive folders), the one with the
+/// exact name wins, then the one with the row's own ID, then the first.
 void RestoreRows(Database& db, const QString& volumeTable, const QString& savedTable) {
-    const QString target = quoteIdentifier(volumeTable);
-    const QString saved = Saved(savedTable);
-    const QString sameItem =
-        QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"name\" = %1.\"name\"").arg(target);
-    db.exec(
-        QStringLiteral("UPDATE %1 SET \"description\" = CASE "
-                       "WHEN EXISTS (SELECT 1 FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\" AND %4) "
-                       "THEN (SELECT s.\"description\" FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\") "
-                       "ELSE (SELECT s.\"description\" FROM %2 AS s WHERE %4 ORDER BY s.\"ID\" LIMIT 1) END "
-                       "WHERE EXISTS (SELECT 1 FROM %2 AS s WHERE %4)")
-            .arg(Main(volumeTable), saved, target, sameItem));
+    db.exec(QStringLiteral(
+                "UPDATE %1 SET \"description\" = m.\"description\" FROM ("
+                "SELECT n.\"ID\" AS \"target\", s.\"description\", row_number() OVER (PARTITION BY n.\"ID\" "
+                "ORDER BY s.\"name\" = n.\"name\" DESC, s.\"ID\" = n.\"ID\" DESC, s.\"ID\") AS \"rank\" "
+                "FROM %1 AS n JOIN %2 AS s ON s.\"parent\" = n.\"parent\" AND s.\"folded\" = %3(n.\"name\")"
+                ") AS m WHERE m.\"target\" = %4.\"ID\" AND m.\"rank\" = 1")
+                .arg(Main(volumeTable), Saved(savedTable), QLatin1String(kJetFoldFunction),
+                     quoteIdentifier(volumeTable)));
 }
 
 } // namespace

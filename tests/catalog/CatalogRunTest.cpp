@@ -235,7 +235,11 @@ TEST_F(CatalogRunTest, KnownVolumeKeepsNameAndDescriptionsWithoutAPrompt) {
                            "UPDATE \"%1_files\" SET description = 'first letter' WHERE name = 'a.txt';"
                            "UPDATE \"%1_dirs\" SET description = 'archive' WHERE name = 'old';")
                 .arg(first));
-    WriteBytes(QDir(volume.path()).filePath(QStringLiteral("docs/new.txt")), "new");
+    QDir docs(QDir(volume.path()).filePath(QStringLiteral("docs")));
+    WriteBytes(docs.filePath(QStringLiteral("new.txt")), "new");
+    // Renamed in letter case only: still the same items to the catalog.
+    ASSERT_TRUE(docs.rename(QStringLiteral("a.txt"), QStringLiteral("A.txt")));
+    ASSERT_TRUE(docs.rename(QStringLiteral("old"), QStringLiteral("OLD")));
 
     ASSERT_EQ(RunKnown(), CatalogRunOutcome::Completed) << "a prompt would have failed the test";
     EXPECT_EQ(t, first);
@@ -244,9 +248,9 @@ TEST_F(CatalogRunTest, KnownVolumeKeepsNameAndDescriptionsWithoutAPrompt) {
     EXPECT_EQ(rows[0].name, QStringLiteral("Backup"));
     EXPECT_EQ(rows[0].description, QStringLiteral("Weekly backups"));
     EXPECT_EQ(rows[0].files, 5);
-    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("a.txt")),
+    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("A.txt")),
               QStringLiteral("first letter"));
-    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_dirs"), QStringLiteral("old")),
+    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_dirs"), QStringLiteral("OLD")),
               QStringLiteral("archive"));
     EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("new.txt")),
               QStringLiteral("<null>"));
@@ -255,9 +259,9 @@ TEST_F(CatalogRunTest, KnownVolumeKeepsNameAndDescriptionsWithoutAPrompt) {
     clearing.clearDescriptions = true;
     clearing.eject = true;
     ASSERT_EQ(RunKnown(clearing), CatalogRunOutcome::Completed);
-    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("a.txt")),
+    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("A.txt")),
               QStringLiteral("<null>"));
-    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_dirs"), QStringLiteral("old")),
+    EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_dirs"), QStringLiteral("OLD")),
               QStringLiteral("<null>"));
     EXPECT_EQ(medium.ejects, 1);
 
