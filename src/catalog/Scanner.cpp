@@ -42,7 +42,7 @@ constexpr std::int64_t kEarliestArchiveAccess = 473385600;
 
 const QString kAbortingStatus = QStringLiteral("Aborting...");
 constexpr QByteArrayView kRootAttributes = "D";
-constexpr QByteArrayView kMarkerBytes = kMarkerFileName;
+const QByteArrayView kMarkerBytes(kMarkerFileName);
 
 class ReportClock {
 public:
