@@ -194,6 +194,13 @@ QByteArray Statement::columnBlob(int column) const {
                  : QByteArray("", 0);
 }
 
+QByteArrayView Statement::columnBlobView(int column) const {
+    const void* bytes = sqlite3_column_blob(stmt_, column);
+    if (!bytes)
+        return {};
+    return QByteArrayView(static_cast<const char*>(bytes), sqlite3_column_bytes(stmt_, column));
+}
+
 // ---- Database -------------------------------------------------------------------------------
 
 Database Database::openWith(const QString& path, int flags) {

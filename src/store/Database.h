@@ -89,6 +89,8 @@ public:
     std::optional<std::int64_t> columnIntOrNull(int column) const;
     QString columnText(int column) const;    ///< NULL reads as a null QString
     QByteArray columnBlob(int column) const; ///< NULL reads as a null QByteArray
+    /// The column's BLOB bytes without a copy; empty for NULL. Valid as long as columnUtf8's.
+    QByteArrayView columnBlobView(int column) const;
     /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
     /// next step, reset or column access of this statement.
     QByteArrayView columnUtf8(int column) const;
