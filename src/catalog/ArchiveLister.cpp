@@ -143,11 +143,11 @@ QString libarchiveError(archive* reader) {
 
 } // namespace
 
-bool IsOtherArchiveName(const QByteArray& localName) {
+bool IsOtherArchiveName(QByteArrayView localName) {
     return std::any_of(std::begin(kSuffixes), std::end(kSuffixes), [&](const char* suffix) {
         const qsizetype length = qsizetype(std::strlen(suffix));
         return localName.size() > length &&
-               qstrnicmp(localName.constData() + localName.size() - length, suffix, length) == 0;
+               qstrnicmp(localName.data() + localName.size() - length, suffix, length) == 0;
     });
 }
 

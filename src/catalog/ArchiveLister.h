@@ -22,7 +22,7 @@ namespace mendor {
 
 /// True when the name ends in the suffix of an archive this lister reads (".tar", ".tar.gz",
 /// ".tgz", ".7z", ".rar", ".iso", ".cpio" and the like), in any letter case. ".zip" is not one.
-bool IsOtherArchiveName(const QByteArray& localName);
+bool IsOtherArchiveName(QByteArrayView localName);
 
 /// The one rule by which every list, search, export and copy tells an archive catalogued as a
 /// folder from a real folder: a folder row whose trimmed name ends in ".zip" or in the suffix

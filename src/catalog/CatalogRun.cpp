@@ -52,17 +52,6 @@ void SetRunStatus(const QString& text) {
     gLastStatus = text;
 }
 
-/// Blanks (not other white space) removed at both ends.
-QString TrimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString ElapsedText(std::int32_t seconds) {
     const std::int32_t minutes = seconds >= 60 ? seconds / 60 : 0;
     return QStringLiteral("%1:%2").arg(minutes).arg(seconds - minutes * 60, 2, 10, QLatin1Char('0'));
@@ -109,6 +98,16 @@ void RestoreRows(Database& db, const QString& volumeTable, const QString& savedT
 }
 
 } // namespace
+
+QString TrimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
 
 QString LastCatalogRunStatus() {
     const std::lock_guard lock(gStatusMutex);

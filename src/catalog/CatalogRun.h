@@ -128,6 +128,10 @@ private:
     std::int64_t catalogDate_ = 0;
 };
 
+/// Blanks (not other white space) removed at both ends: how an identity becomes a table name t,
+/// lower-cased.
+QString TrimBlanks(const QString& text);
+
 /// The status text of the last catalog run ("Last disk was ...", "Last catalog action was
 /// aborted...", ...), which the catalog dialog shows when it opens; empty before the first run.
 QString LastCatalogRunStatus();

@@ -1,9 +1,11 @@
 #include "catalog/ListingReader.h"
 
+#include "catalog/ArchiveLister.h"
 #include "catalog/ZipLister.h"
 #include "shell/Flags.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <utility>
 
@@ -20,6 +22,9 @@ constexpr int kReadingThreads = 2;
 // of huge folders still keeps its memory bounded.
 constexpr std::size_t kReadyListings = 32;
 constexpr std::size_t kReadyEntries = 32768;
+
+// How often the writing side hears that it is still waiting for a listing.
+constexpr auto kWaitingInterval = std::chrono::milliseconds(250);
 
 // Archive members between two looks at the stop request.
 constexpr std::int64_t kMemberBatch = 256;
@@ -48,7 +53,8 @@ std::size_t weightOf(const FolderListing& listing) {
 } // namespace
 
 bool IsArchiveEntry(const DirectoryEntry& entry, QByteArrayView name, const ScanOptions& options) {
-    return options.zipAsFolders && entry.kind == EntryKind::RegularFile && hasZipSuffix(name);
+    return entry.kind == EntryKind::RegularFile && ((options.zipAsFolders && hasZipSuffix(name)) ||
+                                                    (options.otherArchives && IsOtherArchiveName(name)));
 }
 
 bool IsWalkedFolder(const DirectoryEntry& entry, QByteArrayView name, std::uint64_t rootDevice) {
@@ -94,7 +100,7 @@ void ListingReader::stopThreads() {
         thread.join();
 }
 
-bool ListingReader::next(FolderListing& listing) {
+bool ListingReader::next(FolderListing& listing, const std::function<void()>& waiting) {
     if (order_.empty())
         return false;
     const SlotPointer slot = std::move(order_.back());
@@ -103,7 +109,14 @@ bool ListingReader::next(FolderListing& listing) {
     if (!slot->read) {
         wanted_ = slot;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return slot->read || running_ == 0; });
+        const auto ready = [&] { return slot->read || running_ == 0; };
+        while (!changed_.wait_for(lock, kWaitingInterval, ready)) {
+            if (waiting) {
+                lock.unlock();
+                waiting();
+                lock.lock();
+            }
+        }
         wanted_.reset();
     }
     if (!slot->read) {
@@ -123,8 +136,9 @@ bool ListingReader::next(FolderListing& listing) {
 void ListingReader::work() {
     try {
         DirectoryReader reader(traits_);
+        ChecksumReader checksums(&checksumBytes_, [this] { return stopping(); });
         while (const SlotPointer slot = take())
-            read(*slot, reader);
+            read(*slot, reader, checksums);
     } catch (...) {
         const std::lock_guard lock(mutex_);
         if (!failure_)
@@ -164,7 +178,7 @@ ListingReader::SlotPointer ListingReader::take() {
     }
 }
 
-void ListingReader::read(Slot& slot, DirectoryReader& reader) {
+void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& checksums) {
     FolderListing listing;
     std::vector<SlotPointer> children;
     FileDescriptor fd = tree_.open(slot.folder);
@@ -182,7 +196,11 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader) {
             }
             if (IsArchiveEntry(e, name, options_)) {
                 listing.archives.emplace_back();
-                if (!listArchive(fd.get(), listing.entries.cNameOf(e), listing.archives.back()))
+                const char* archive = listing.entries.cNameOf(e);
+                const bool going = options_.zipAsFolders && hasZipSuffix(name)
+                                       ? listArchive(fd.get(), archive, listing.archives.back())
+                                       : listOtherArchive(fd.get(), archive, listing.archives.back());
+                if (!going)
                     return;
             }
             if (IsWalkedFolder(e, name, tree_.rootDevice())) {
@@ -190,6 +208,8 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader) {
                 children.back()->folder = tree_.child(slot.folder, name, e.inode);
             }
         }
+        if (options_.checksums && !readChecksums(fd.get(), listing, checksums))
+            return;
         tree_.keep(slot.folder, std::move(fd), children.size());
     }
     {
@@ -234,6 +254,55 @@ bool ListingReader::listArchive(int folderFd, const char* name, ArchiveListing& 
         archive.members.push_back(row);
     }
     archive.complete = true;
+    return true;
+}
+
+bool ListingReader::listOtherArchive(int folderFd, const char* name, ArchiveListing& archive) const {
+    std::vector<ZipMember> members;
+    QString why;
+    const ArchiveListOutcome outcome =
+        ListOtherArchive(folderFd, name, members, why, [this] { return stopping(); });
+    if (outcome == ArchiveListOutcome::Stopped)
+        return false;
+    // A damaged, encrypted, oversized or too slow archive stays a plain file.
+    archive.opened = archive.complete = outcome == ArchiveListOutcome::Listed;
+    ArchiveMember row;
+    for (const ZipMember& member : members) {
+        SplitMemberPath(member.path, row.name, row.folder);
+        if (row.name.trimmed().isEmpty())
+            continue;
+        row.size = member.size;
+        row.modified = member.modified;
+        archive.members.push_back(row);
+    }
+    return true;
+}
+
+bool ListingReader::readChecksums(int folderFd, FolderListing& listing, ChecksumReader& checksums) const {
+    const std::vector<DirectoryEntry>& entries = listing.entries.entries();
+    std::size_t archive = 0;
+    for (std::uint32_t i = 0; i < entries.size(); ++i) {
+        const DirectoryEntry& e = entries[i];
+        if (e.kind != EntryKind::RegularFile)
+            continue;
+        // An archive listed to its end is a folder row, which has no checksum.
+        if (IsArchiveEntry(e, listing.entries.nameOf(e), options_)) {
+            const ArchiveListing& members = listing.archives[archive++];
+            if (members.opened && members.complete)
+                continue;
+        }
+        FolderListing::FileSum sum;
+        sum.entry = i;
+        switch (checksums.checksumOf(folderFd, listing.entries.cNameOf(e), sum.checksum)) {
+        case ChecksumOutcome::Computed:
+            listing.checksums.push_back(sum);
+            break;
+        case ChecksumOutcome::Unreadable:
+            break;
+        case ChecksumOutcome::Stopped:
+            return false;
+        }
+    }
     return true;
 }
 

@@ -8,13 +8,16 @@
 // descriptor and the entries' raw names: this is where further readers of file content (archives
 // of other kinds, checksums) belong, so that the writing thread never touches the medium.
 #include "catalog/DescriptIon.h"
+#include "catalog/FileChecksum.h"
 #include "catalog/Scanner.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FolderTree.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <QString>
@@ -30,7 +33,7 @@ struct ArchiveMember {
     std::int64_t modified = 0;
 };
 
-/// One ZIP archive's members with a name; the archive's own folders are left out.
+/// One archive's members with a name; the archive's own folders are left out.
 struct ArchiveListing {
     bool opened = false;   ///< false: not a readable archive, it stays a plain file
     bool complete = false; ///< false: a damaged entry ended the listing after members
@@ -43,9 +46,15 @@ struct FolderListing {
     DirectoryListing entries; ///< in the file system's order
     DescriptIon descriptions;
     std::vector<ArchiveListing> archives; ///< one per archive entry, in entry order
+    struct FileSum {
+        std::uint32_t entry = 0; ///< index into entries
+        Checksum checksum{};
+    };
+    std::vector<FileSum> checksums; ///< with the checksums option: the files read, in entry order
 };
 
-/// Whether the scan reads this entry as a ZIP archive. Only regular files are opened: a FIFO
+/// Whether the scan reads this entry as an archive: a ZIP archive with the ZIP option, another
+/// archive (catalog/ArchiveLister.h) with that option. Only regular files are opened: a FIFO
 /// named x.zip would block the walk.
 bool IsArchiveEntry(const DirectoryEntry& entry, QByteArrayView name, const ScanOptions& options);
 
@@ -64,8 +73,12 @@ public:
     ListingReader& operator=(const ListingReader&) = delete;
 
     /// The next folder's listing; false when the walk stopped early because of an abort.
-    /// Rethrows anything a reading thread failed with.
-    bool next(FolderListing& listing);
+    /// Rethrows anything a reading thread failed with. While it waits for the listing (a folder
+    /// of large files read for checksums may take minutes), waiting is called now and then.
+    bool next(FolderListing& listing, const std::function<void()>& waiting = {});
+
+    /// The bytes read for checksums so far, by every reading thread.
+    std::uint64_t checksumBytes() const { return checksumBytes_.load(std::memory_order_relaxed); }
 
 private:
     struct Slot;
@@ -75,10 +88,14 @@ private:
     void work();
     /// The folder a reading thread is to read next; null when it is to end.
     SlotPointer take();
-    void read(Slot& slot, DirectoryReader& reader);
+    void read(Slot& slot, DirectoryReader& reader, ChecksumReader& checksums);
     bool stopping() const;
     /// False when the walk is to stop before the archive is listed to its end.
     bool listArchive(int folderFd, const char* name, ArchiveListing& archive) const;
+    bool listOtherArchive(int folderFd, const char* name, ArchiveListing& archive) const;
+    /// Adds the checksum of each regular file that is not catalogued as an archive; false when
+    /// the walk is to stop.
+    bool readChecksums(int folderFd, FolderListing& listing, ChecksumReader& checksums) const;
 
     FolderTree& tree_;
     const ScanOptions options_;
@@ -98,6 +115,7 @@ private:
     bool stop_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> threads_;
+    std::atomic<std::uint64_t> checksumBytes_ = 0;
 };
 
 } // namespace mendor

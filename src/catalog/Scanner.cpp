@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <QFile>
 #include <thread>
 #include <unordered_map>
@@ -225,7 +226,14 @@ public:
                ProgressSink& progress, std::uint64_t rootDevice, ListingReader& listings)
         : rootName_(rootName), options_(options), progress_(progress), rootDevice_(rootDevice),
           listings_(listings), folders_(db, DirsTable(t), RowAppender::Holding::UntilFlush),
-          files_(db, FilesTable(t)) {}
+          files_(db, FilesTable(t)) {
+        if (options.checksums) {
+            CreateSumsTable(db, t);
+            sums_.emplace(db.prepare(QStringLiteral("INSERT INTO %1 (\"ID\", \"checksum\") VALUES (?1, ?2)")
+                                         .arg(quoteIdentifier(SumsTable(t)))));
+        }
+        started_ = Clock::now();
+    }
 
     void writeRootRow() {
         currentPath_ = withBackslash(rootName_);
@@ -339,11 +347,11 @@ private:
     bool enter(OpenFolder& folder, std::size_t parentSlot, std::size_t row) {
         folder.slot = folderTotals_.size();
         folderTotals_.push_back({row, parentSlot, 0});
-        if (!listings_.next(folder.listing))
+        if (!listings_.next(folder.listing, [this] { report([this] { return progressText(); }); }))
             return false;
         if (!folder.listing.readable)
             return true;
-        report([this] { return currentPath_; });
+        report([this] { return progressText(); });
         writeFiles(folder);
         return !isAbortRequested();
     }
@@ -352,6 +360,7 @@ private:
         const DirectoryListing& entries = folder.listing.entries;
         std::int64_t total = 0;
         std::size_t archive = 0;
+        auto sum = folder.listing.checksums.cbegin();
         for (std::uint32_t i = 0; i < entries.entries().size(); ++i) {
             const DirectoryEntry& file = entries.entries()[i];
             const QByteArrayView name = entries.nameOf(file);
@@ -378,6 +387,10 @@ private:
             row.attrib = attributeTexts_.of(file.attributes, false);
             row.size = file.size;
             files_.add(row);
+            while (sum != folder.listing.checksums.cend() && sum->entry < i)
+                ++sum;
+            if (sums_ && sum != folder.listing.checksums.cend() && sum->entry == i)
+                writeSum(id, sum->checksum);
         }
         folderTotals_[folder.slot].bytes = total;
     }
@@ -387,6 +400,26 @@ private:
     static bool isMarkerName(QByteArrayView name) {
         return name.size() == kMarkerBytes.size() &&
                qstrnicmp(name.data(), kMarkerBytes.data(), name.size()) == 0;
+    }
+
+    void writeSum(std::int64_t id, const Checksum& checksum) {
+        sums_->reset();
+        sums_->bind(1, id);
+        sums_->bindBlob(2, QByteArray::fromRawData(reinterpret_cast<const char*>(checksum.data()),
+                                                   qsizetype(checksum.size())));
+        sums_->step();
+    }
+
+    /// The folder being written and, while checksums are read, how much and how fast.
+    QString progressText() const {
+        if (!sums_)
+            return currentPath_;
+        const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
+        const double megabytes = double(listings_.checksumBytes()) / (1024.0 * 1024.0);
+        return QStringLiteral("%1  (%2 MB read, %3 MB/s)")
+            .arg(currentPath_)
+            .arg(megabytes, 0, 'f', 0)
+            .arg(seconds > 0 ? megabytes / seconds : 0.0, 0, 'f', 1);
     }
 
     /// Holds the row of a sub-folder of parent; returns its place.
@@ -435,6 +468,8 @@ private:
     std::vector<FolderTotal> folderTotals_; ///< per folder in visiting order; the root first
     ScanTotals totals_;
     ReportClock clock_;
+    std::optional<Statement> sums_; ///< the insert into t_sums, with checksums
+    Clock::time_point started_;
     QString currentPath_;             ///< the catalog path of the folder being written
     std::vector<qsizetype> pathEnds_; ///< where each level of it ends, by depth
 };

@@ -14,6 +14,10 @@ class Database;
 struct ScanOptions {
     bool zipAsFolders = true;    ///< ZIP archives are catalogued as folders with their members
     bool readDescriptIon = true; ///< descript.ion files give items their descriptions
+    /// Every regular file is read for its content checksum, kept in t_sums.
+    bool checksums = false;
+    /// tar, 7z, rar, ISO and cpio archives are catalogued as folders like ZIP archives.
+    bool otherArchives = false;
 };
 
 struct ScanTotals {
@@ -36,11 +40,12 @@ std::int64_t CountFolders(const QString& localRoot, const ScanOptions& options, 
 
 /// Writes one row per folder and file of the volume at localRoot into t_dirs and t_files (which
 /// exist and are empty), the folder totals and the index on parent; the marker file gets no
-/// row. driveName is the root row's name ("E:"). Runs inside the caller's transaction.
-/// Polls gAbort; an aborted scan leaves its rows for the caller to discard. Folders are read
-/// on helper threads; the database and progress are used on the calling thread only. The walk
-/// keeps no recursion and no paths: a tree of any depth is walked in memory proportional to
-/// its depth.
+/// row. With checksums it creates t_sums and writes a row there for every file read to its end
+/// (a file that cannot be read has none; archive members never do), and the status text says
+/// how much has been read and how fast. driveName is the root row's name ("E:"). Runs inside the caller's
+/// transaction. Polls gAbort; an aborted scan leaves its rows for the caller to discard. Folders are read on
+/// helper threads; the database and progress are used on the calling thread only. The walk keeps no recursion
+/// and no paths: a tree of any depth is walked in memory proportional to its depth.
 ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
                       const ScanOptions& options, ProgressSink& progress);
 

@@ -153,24 +153,50 @@ QString TypedIdentity(const QString& typed) {
     return identity;
 }
 
+namespace {
+
+QString CdRomIdentity(const DriveMedium& medium, Prompter& prompter) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (const auto serial = medium.serialNumber())
+            return SerialIdentity(*serial);
+    }
+    const auto typed = prompter.inputBox(kReadOnlyPrompt, kIdentifyTitle, medium.label());
+    if (!typed || typed->isEmpty())
+        return {};
+    return TypedIdentity(*typed);
+}
+
+FileDescriptor OpenRoot(const DriveMedium& medium) {
+    // Without a root folder a relative path would name the working folder instead.
+    const QString root = medium.rootFolder();
+    return root.isEmpty() ? FileDescriptor() : OpenLocalFolder(QFile::encodeName(root));
+}
+
+} // namespace
+
+QString ExistingVolumeIdentity(const DriveMedium& medium, int volumeType, Prompter& prompter) {
+    if (volumeType == kVolumeCdRom)
+        return CdRomIdentity(medium, prompter);
+    const FileDescriptor rootFd = OpenRoot(medium);
+    const MarkerRead marker = rootFd.isOpen() ? ReadMarker(rootFd.get()) : MarkerRead();
+    if (marker.state == MarkerRead::State::Found)
+        return marker.identity;
+    if (marker.state == MarkerRead::State::Unusable) {
+        prompter.message(kUnusableMarker.arg(kMarkerReadLimit));
+        return {};
+    }
+    const auto typed = prompter.inputBox(kMarkerPrompt, kIdentifyTitle, medium.label());
+    if (!typed || typed->isEmpty())
+        return {};
+    return TypedIdentity(*typed);
+}
+
 QString IdentifyVolume(const DriveMedium& medium, int volumeType, Prompter& prompter, ProgressSink& progress,
                        const IdentityTaken& identityTaken) {
-    if (volumeType == kVolumeCdRom) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (const auto serial = medium.serialNumber())
-                return SerialIdentity(*serial);
-        }
-        const auto typed = prompter.inputBox(kReadOnlyPrompt, kIdentifyTitle, medium.label());
-        if (!typed || typed->isEmpty())
-            return {};
-        return TypedIdentity(*typed);
-    }
+    if (volumeType == kVolumeCdRom)
+        return CdRomIdentity(medium, prompter);
 
-    // Without a root folder there is nowhere to put the marker; a relative path would land in
-    // the working folder instead.
-    const QString root = medium.rootFolder();
-    const FileDescriptor rootFd =
-        root.isEmpty() ? FileDescriptor() : OpenLocalFolder(QFile::encodeName(root));
+    const FileDescriptor rootFd = OpenRoot(medium);
     bool written = false;
     while (rootFd.isOpen()) {
         progress.status(kIdentifyingStatus);

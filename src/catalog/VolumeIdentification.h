@@ -68,4 +68,10 @@ using IdentityTaken = std::function<bool(const QString& identity)>;
 QString IdentifyVolume(const DriveMedium& medium, int volumeType, Prompter& prompter, ProgressSink& progress,
                        const IdentityTaken& identityTaken = {});
 
+/// The identity a catalog run would find for the medium, without writing anything: the serial
+/// number of a CD-ROM, else the marker's first line. A medium without a marker (or without a
+/// serial number) is known by the name typed when it was catalogued, which the user is asked
+/// for. Empty when there is none.
+QString ExistingVolumeIdentity(const DriveMedium& medium, int volumeType, Prompter& prompter);
+
 } // namespace mendor

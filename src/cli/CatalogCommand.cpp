@@ -73,6 +73,11 @@ int RunCatalog(const QCommandLineParser& parsed) {
     options.eject = oEject != 0;
     options.scan.zipAsFolders = oZIPasFolder != 0;
     options.scan.readDescriptIon = oCheckDesc != 0;
+    options.scan.checksums = oChecksums != 0;
+    options.scan.otherArchives = oOtherArchives != 0;
+    applySwitch(parsed, QStringLiteral("checksums"), QStringLiteral("no-checksums"), options.scan.checksums);
+    applySwitch(parsed, QStringLiteral("archives"), QStringLiteral("no-archives"),
+                options.scan.otherArchives);
     applySwitch(parsed, QStringLiteral("zip"), QStringLiteral("no-zip"), options.scan.zipAsFolders);
     applySwitch(parsed, QStringLiteral("descript"), QStringLiteral("no-descript"),
                 options.scan.readDescriptIon);
@@ -123,6 +128,10 @@ const CliCommandRegistrar registrar({
             {{"no-zip"}, {}, "catalog ZIP archives as files"},
             {{"descript"}, {}, "read descriptions from descript.ion files"},
             {{"no-descript"}, {}, "do not read descript.ion files"},
+            {{"checksums"}, {}, "read every file for its content checksum (slower)"},
+            {{"no-checksums"}, {}, "no checksums"},
+            {{"archives"}, {}, "catalog tar, 7z, rar, ISO and cpio archives as folders"},
+            {{"no-archives"}, {}, "catalog those archives as files"},
             {{"clear-descriptions"}, {}, "drop the descriptions of a volume catalogued again"},
             {{"keep-descriptions"}, {}, "keep the descriptions of a volume catalogued again"},
             {{"eject"}, {}, "eject the medium at the end"},

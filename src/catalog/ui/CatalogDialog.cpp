@@ -88,6 +88,8 @@ CatalogDialog::CatalogDialog(CatalogDialogSetup setup, QWidget* parent)
     check2_->setChecked(oEject != 0);
     check3_->setChecked(oZIPasFolder != 0);
     check4_->setChecked(oCheckDesc != 0);
+    checksums_->setChecked(oChecksums != 0);
+    otherArchives_->setChecked(oOtherArchives != 0);
     loadDatabases();
     const QString lastStatus = LastCatalogRunStatus();
     label1_->setText(lastStatus.isEmpty() ? kIdleStatus : lastStatus);
@@ -175,6 +177,11 @@ void CatalogDialog::createControls() {
         hintLabel(tr("Enables you to view/search ZIP files later without the media"), options_));
     optionsLayout->addWidget(check4_);
     optionsLayout->addWidget(hintLabel(tr("Automatically adds descriptions to files and folders"), options_));
+    checksums_ = new QCheckBox(tr("Compute checksums (slower: reads every file)"), options_);
+    otherArchives_ =
+        new QCheckBox(tr("Catalog other archives as folders (tar, 7z, rar, ISO, cpio)"), options_);
+    optionsLayout->addWidget(checksums_);
+    optionsLayout->addWidget(otherArchives_);
     options_->hide();
 
     auto* buttons = new QVBoxLayout;
@@ -277,6 +284,10 @@ QCheckBox* CatalogDialog::check(int number) const {
         return check3_;
     case 4:
         return check4_;
+    case 5:
+        return checksums_;
+    case 6:
+        return otherArchives_;
     default:
         return nullptr;
     }
@@ -306,6 +317,8 @@ void CatalogDialog::catalogSelectedDrive() {
     options.eject = check2_->isChecked();
     options.scan.zipAsFolders = check3_->isChecked();
     options.scan.readDescriptIon = check4_->isChecked();
+    options.scan.checksums = checksums_->isChecked();
+    options.scan.otherArchives = otherArchives_->isChecked();
     medium_ = setup_.drives.mediumOf(*drive);
     run_ = std::make_unique<CatalogRun>(combo1_->currentText(), *medium_, options, *prompter_, *relay_);
     running_ = true;

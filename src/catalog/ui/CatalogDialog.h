@@ -77,7 +77,7 @@ public:
 
     QListWidget* driveView() const { return driveView_; }
     QComboBox* databaseChooser() const { return combo1_; }
-    /// Check1 to Check4.
+    /// Check1 to Check4; 5 computes checksums, 6 catalogs other archives as folders.
     QCheckBox* check(int number) const;
     QPushButton* catalogButton() const { return command1_; }
     QPushButton* closeButton() const { return command2_; }
@@ -142,6 +142,8 @@ private:
     QCheckBox* check2_ = nullptr;
     QCheckBox* check3_ = nullptr;
     QCheckBox* check4_ = nullptr;
+    QCheckBox* checksums_ = nullptr;
+    QCheckBox* otherArchives_ = nullptr;
     QGroupBox* options_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
