@@ -144,6 +144,9 @@ TEST(CliConventions, JsonListsVolumesDatabasesAndDrives) {
                                                        {"problem", QJsonValue()}}));
     EXPECT_FALSE(databases.at(1).toObject()["usable"].toBool());
     EXPECT_TRUE(databases.at(1).toObject()["problem"].toString().startsWith("cannot be read: "));
+    const QStringList lines = RunCli(home.dataPath(), {"databases"}).out.split('\n');
+    EXPECT_EQ(lines.at(0), "Music\t2\tusable");
+    EXPECT_TRUE(lines.at(1).startsWith("x\t0\tcannot be read: ")) << lines.at(1).toStdString();
 
     ASSERT_EQ(RunCli(home.dataPath(), {"map", "E:", home.dataPath()}).exitCode, 0);
     QJsonObject mapped;

@@ -1,5 +1,4 @@
-// mendor-cli settings and databases, run as a separate process against a home folder of their own.
-#include "store/Database.h"
+// mendor-cli settings, run as a separate process against a home folder of their own.
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -32,26 +31,4 @@ TEST(CliSettings, PrintsTheOptionsInEffect) {
     EXPECT_EQ(lines.at(7), "oDefaultDrive=E:");
     EXPECT_EQ(lines.at(8), "gDataPath=" + data);
     EXPECT_EQ(lines.at(10), "oUseAppPath=0");
-
-    EXPECT_EQ(RunCli(home.path(), {"settings", "extra"}).exitCode, 2);
-}
-
-TEST(CliDatabases, ListsEveryDatabaseFileWithItsVolumesAndState) {
-    QTemporaryDir home;
-    CliResult result = RunCli(home.path(), {"databases"});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.out.isEmpty());
-
-    Database::open(CopyTemplate(home.filePath("Music.mdb")))
-        .exec("INSERT INTO \"index\" (\"name\", \"tablename\") VALUES ('CD 1', 'a1'), ('CD 2', 'a2')");
-    CopyTemplate(home.filePath("archive.mdb"));
-    WriteBytes(home.filePath("x.mdb"), "this is not a database\n");
-
-    result = RunCli(home.path(), {"databases"});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << result.out.toStdString();
-    EXPECT_EQ(lines.at(0), "archive\t0\tusable");
-    EXPECT_EQ(lines.at(1), "Music\t2\tusable");
-    EXPECT_TRUE(lines.at(2).startsWith("x\t0\tcannot be read: ")) << lines.at(2).toStdString();
 }
