@@ -69,6 +69,7 @@ TEST(CliConventions, ExitCodesAndMessages) {
     CatalogFixture home;
     FixtureVolume zip(QStringLiteral("a1"), QStringLiteral("--zip"));
     home.addDatabase(QStringLiteral("Music"), {zip});
+    home.addDatabase(QStringLiteral("Empty"));
     struct Case {
         QStringList arguments;
         int exitCode;
@@ -90,6 +91,13 @@ TEST(CliConventions, ExitCodesAndMessages) {
         {{"map", "--remove", "E:", "/"}, 2, "", "mendor-cli map: --remove takes the drive letter alone."},
         {{"volumes", "Nope"}, 1, "", "The database Nope does not exist."},
         {{"delete-volume", "Music", "--", "--zip"}, 1, "", "Delete"},
+        // Commands that would change nothing.
+        {{"map", "--remove", "G:"}, 1, "", "G: is not mapped."},
+        {{"rename-db", "Music", "Music"}, 1, "", "The database Music already has that name."},
+        {{"export", "--format", "1", "--out", home.dataPath() + "/x.txt", "Empty"},
+         1,
+         "",
+         "There are no volumes"},
         // A volume named like an option, after the end of the options.
         {{"volumes", "Music", "--zip"}, 2, "", "mendor-cli volumes: Unknown option '--zip'."},
         {{"describe-volume", "Music", "--", "--zip", "-x"}, 0, "", ""},

@@ -67,7 +67,7 @@ protected:
     void addCatalogs() {
         FixtureVolume music("0002ffff", "Music CD", 1);
         docs_ = music.addFolder(1, "Docs");
-        fileA_ = music.addFile(docs_, "a.txt", 10);
+        music.addFile(docs_, "a.txt", 10);
         fileB_ = music.addFile(docs_, "b.txt", 20);
         music.addFile(1, "top.txt", 5);
         FixtureVolume backup("m1234", "Backup");
@@ -127,7 +127,6 @@ protected:
     std::unique_ptr<CatalogCommands> commands_;
     int refreshes_ = 0;
     std::int64_t docs_ = 0;
-    std::int64_t fileA_ = 0;
     std::int64_t fileB_ = 0;
 };
 
@@ -303,14 +302,29 @@ TEST_F(StoreUiTest, MovingAVolumeFromTheMenuPutsItIntoTheChosenDatabase) {
     EXPECT_FALSE(nodeKeys().contains("Music.mdb_0002ffff"));
 }
 
-TEST_F(StoreUiTest, TheItemMenuDescribesAndDeletesTheSelectedItems) {
+TEST_F(StoreUiTest, TheItemMenuOffersWhatIsCarriedOutThenDescribesAndDeletesTheSelectedItems) {
     addCatalogs();
     createWidgets();
+    click("Music.mdb_0002ffff");
     const QString docs = QStringLiteral("Music.mdb_0002ffff_d%1").arg(docs_);
+    list_->selectItem(docs);
+    list_->showItemMenu(QPoint(0, 0));
+    QStringList offered;
+    for (QMenu* menu : list_->findChildren<QMenu*>()) {
+        for (const QAction* action : menu->actions())
+            offered << action->objectName();
+        menu->close();
+    }
+    EXPECT_EQ(offered, QStringList({"delete_item", "describe_item"}));
+    // A folder's new description shows at once.
+    prompter_.answerInput("papers", "Enter a description for Docs.  Pressing Cancel will delete any "
+                                    "existing description.");
+    emit list_->itemCommand("describe_item");
+    EXPECT_EQ(list_->itemText(list_->itemText(0, 0) == "Docs" ? 0 : 1, 7), "papers");
+
     click(docs);
     ASSERT_EQ(list_->itemCount(), 2);
     list_->selectAll();
-
     prompter_.answerInput("first", "Enter a description for a.txt.  Pressing Cancel will delete any "
                                    "existing description.");
     prompter_.cancelInput(
@@ -327,29 +341,6 @@ TEST_F(StoreUiTest, TheItemMenuDescribesAndDeletesTheSelectedItems) {
     click(docs);
     ASSERT_EQ(list_->itemCount(), 1);
     EXPECT_EQ(list_->itemText(0, 0), "a.txt");
-}
-
-TEST_F(StoreUiTest, AFolderDescriptionShowsAtOnceAndTheMenuOffersOnlyWhatIsCarriedOut) {
-    addCatalogs();
-    createWidgets();
-    click("Music.mdb_0002ffff");
-    const QString docs = QStringLiteral("Music.mdb_0002ffff_d%1").arg(docs_);
-    list_->selectItem(docs);
-
-    list_->showItemMenu(QPoint(0, 0));
-    QStringList offered;
-    for (const QMenu* menu : list_->findChildren<QMenu*>())
-        for (const QAction* action : menu->actions())
-            offered << action->objectName();
-    EXPECT_EQ(offered, QStringList({"delete_item", "describe_item"}));
-    for (QMenu* menu : list_->findChildren<QMenu*>())
-        menu->close();
-
-    prompter_.answerInput("papers", "Enter a description for Docs.  Pressing Cancel will delete any "
-                                    "existing description.");
-    emit list_->itemCommand("describe_item");
-    const int row = list_->itemText(0, 0) == "Docs" ? 0 : 1;
-    EXPECT_EQ(list_->itemText(row, 7), "papers");
 }
 
 TEST_F(StoreUiTest, CompactAllRepairsEveryDatabaseAndKeepsTheStatusTexts) {
