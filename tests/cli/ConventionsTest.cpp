@@ -82,7 +82,7 @@ TEST(CliConventions, ExitCodesAndMessages) {
         {{"help"}, 0, "usage: mendor-cli [--home DIR] COMMAND", ""},
         {{}, 2, "", "mendor-cli: No command given.\nusage: mendor-cli [--home DIR] COMMAND"},
         {{"nope"}, 2, "", "mendor-cli: 'nope' is not a command."},
-        {{"--nope"}, 2, "", "mendor-cli: Unknown option 'nope'."},
+        {{"--nope"}, 2, "", "mendor-cli: Unknown option '--nope'."},
         {{"help", "nope"}, 2, "", "mendor-cli help: 'nope' is not a command."},
         {{"settings", "extra"}, 2, "", "mendor-cli settings: Unexpected argument 'extra'."},
         {{"rename-db", "Music"}, 2, "", "mendor-cli rename-db: Missing argument NEW.\nusage: mendor-cli"},
