@@ -7,11 +7,15 @@
 #   the same over the tree split as 1000 volumes in 10 databases           goal <= 1.5x the one volume
 #   duplicates by name, and by name and size, over the one volume          goal <= 1 s each
 #   search --name '*' over the one volume, every row printed               goal <= 5 s, < 400 MB
+#   the desktop result list filled with those rows (search-list-bench)     goal <= 5 s, < 600 MB
+#
+# Each figure carries the mean one-minute load average seen when its rounds started.
 #
 # usage: bench/search-bench.sh [--tree DIR] [--rounds R] [--cli PATH] [--work DIR]
 #   --tree DIR   the tree (default /tmp/t1m, made by ../shared/bench/make-tree --files 1000000 --seed 1)
 #   --rounds R   timed rounds, interleaved (default 5); medians are reported
-#   --cli PATH   the mendor-cli to measure (default build/program/mendor-cli of this checkout)
+#   --cli PATH   the mendor-cli to measure (default build/program/mendor-cli of this checkout);
+#                the desktop list is measured with search-list-bench of the same build
 #   --work DIR   databases and the plocate database (default /tmp/mendor-search-bench); kept for
 #                later runs, delete it after changing the tree
 #
@@ -33,7 +37,7 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '11,17p' "$0" >&2; exit 2 ;;
+    *) sed -n '14,21p' "$0" >&2; exit 2 ;;
     esac
 done
 for tool in python3 /usr/bin/time updatedb plocate unshare; do
@@ -42,6 +46,8 @@ done
 [ -d "$tree" ] || { echo "no tree at $tree" >&2; exit 1; }
 [ -x "$cli" ] || { echo "no mendor-cli at $cli (build it, or give --cli)" >&2; exit 1; }
 template="$(dirname "$cli")/template.qvt"
+list_bench="$(dirname "$(dirname "$cli")")/bench/search-list-bench"
+[ -x "$list_bench" ] || { echo "no search-list-bench at $list_bench (build it)" >&2; exit 1; }
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
@@ -67,16 +73,22 @@ if [ ! -s "$work/split/Part001.mdb" ]; then
         --template "$template"
 fi
 
-# One timed command: "seconds peak-kilobytes", its output to a file.
+# The desktop program's settings: the one volume's data folder.
+mkdir -p "$work/listhome"
+printf '[Options]\noUseAppPath=0\ngDataPath=%s\n' "$work/one" >"$work/listhome/MNP3.ini"
+
+# One timed command: "seconds peak-kilobytes load", its output to a file.
 timed() {
     local out=$1
     shift
+    local load
+    load=$(cut -d' ' -f1 /proc/loadavg)
     /usr/bin/time -f '%e %M' -o "$work/time.out" "$@" >"$out" 2>"$work/stderr.out" ||
         { cat "$work/stderr.out" >&2; exit 1; }
-    cat "$work/time.out"
+    echo "$(cat "$work/time.out") $load"
 }
 
-names=(plocate one thousand dupes_name dupes_size everything)
+names=(plocate one thousand dupes_name dupes_size everything desktop)
 run() {
     case $1 in
     plocate) timed "$work/plocate.out" plocate -b -i -d "$work/plocate.db" report ;;
@@ -85,35 +97,43 @@ run() {
     dupes_name) timed "$work/dupes_name.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes ;;
     dupes_size) timed "$work/dupes_size.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes --by-size ;;
     everything) timed "$work/everything.out" "$cli" --home "$work/one" search --name '*' ;;
+    desktop) timed "$work/desktop.out" env QT_QPA_PLATFORM=offscreen "$list_bench" "$work/listhome" '*' ;;
     esac
 }
 for name in "${names[@]}"; do
     run "$name" >/dev/null # warm the cache
     : >"$work/$name.times"
 done
+: >"$work/desktop.times.own"
 for ((round = 1; round <= rounds; round++)); do
     for name in "${names[@]}"; do
         run "$name" >>"$work/$name.times"
     done
+    cat "$work/desktop.out" >>"$work/desktop.times.own"
 done
 
 python3 - "$work" "$rounds" "${names[@]}" <<'PY'
 import statistics, sys
 work, rounds, names = sys.argv[1], sys.argv[2], sys.argv[3:]
-t, kb = {}, {}
+t, kb, load = {}, {}, {}
 for n in names:
     rows = [line.split() for line in open(f"{work}/{n}.times") if line.strip()]
     t[n] = statistics.median(float(r[0]) for r in rows)
     kb[n] = max(int(r[1]) for r in rows)
+    load[n] = statistics.mean(float(r[2]) for r in rows)
+# The desktop list's own clock: from the click on "Start Search" to the filled list.
+shown = [line.split() for line in open(f"{work}/desktop.times.own") if line.strip()]
+t["list"] = statistics.median(float(r[0]) for r in shown)
 def lines(n):
     return sum(1 for _ in open(f"{work}/{n}.out"))
 def last(n):
     return open(f"{work}/{n}.out").read().splitlines()[-1].strip()
-print(f"rounds: {rounds}, medians; load average at the end: {open('/proc/loadavg').read().split()[0]}")
-print(f"plocate -b -i report           {t['plocate']:6.2f} s  {lines('plocate')} names")
-print(f"search report, one volume      {t['one']:6.2f} s  {t['one'] / t['plocate']:.2f}x plocate     goal <= 1.0x   ({last('one')})")
-print(f"search report, 1000 volumes    {t['thousand']:6.2f} s  {t['thousand'] / t['one']:.2f}x one volume  goal <= 1.5x   ({last('thousand')})")
-print(f"duplicates by name             {t['dupes_name']:6.2f} s                   goal <= 1 s   ({last('dupes_name')})")
-print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   goal <= 1 s   ({last('dupes_size')})")
-print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:.0f} MB    goal <= 5 s, < 400 MB   ({last('everything')})")
+print(f"rounds: {rounds}, medians; load: the mean one-minute load average as the rounds started")
+print(f"plocate -b -i report           {t['plocate']:6.2f} s                   load {load['plocate']:4.1f}  {lines('plocate')} names")
+print(f"search report, one volume      {t['one']:6.2f} s  {t['one'] / t['plocate']:.2f}x plocate     load {load['one']:4.1f}  goal <= 1.0x   ({last('one')})")
+print(f"search report, 1000 volumes    {t['thousand']:6.2f} s  {t['thousand'] / t['one']:.2f}x one volume  load {load['thousand']:4.1f}  goal <= 1.5x   ({last('thousand')})")
+print(f"duplicates by name             {t['dupes_name']:6.2f} s                   load {load['dupes_name']:4.1f}  goal <= 1 s   ({last('dupes_name')})")
+print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   load {load['dupes_size']:4.1f}  goal <= 1 s   ({last('dupes_size')})")
+print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:4.0f} MB  load {load['everything']:4.1f}  goal <= 5 s, < 400 MB   ({last('everything')})")
+print(f"desktop list filled, '*'       {t['list']:6.2f} s  peak {kb['desktop'] / 1024:4.0f} MB  load {load['desktop']:4.1f}  goal <= 5 s, < 600 MB   ({last('desktop')}; {t['desktop']:.2f} s with start-up)")
 PY

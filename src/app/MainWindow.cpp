@@ -8,7 +8,8 @@
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
 #include "export/ui/ExportDialog.h"
-#include "search/ui/SearchColumns.h"
+#include "search/ui/BackgroundSearch.h"
+#include "search/ui/ResultList.h"
 #include "search/ui/SearchPane.h"
 #include "shell/Options.h"
 #include "shell/Prompter.h"
@@ -17,7 +18,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -25,7 +25,6 @@
 #include <QTabBar>
 #include <QThread>
 #include <QToolBar>
-#include <QTreeWidget>
 
 namespace mendor {
 
@@ -34,16 +33,6 @@ namespace {
 constexpr int kToolbarIconSize = 24;
 constexpr int kAnimationSize = 24;
 constexpr int kPauseSleepMilliseconds = 5;
-
-QTreeWidget* makeResultList(QWidget* parent) {
-    auto* list = new QTreeWidget(parent);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->header()->setSectionsMovable(false);
-    return list;
-}
 
 } // namespace
 
@@ -127,13 +116,16 @@ void MainWindow::createPanes() {
             [this](bool allVolumes) { frame1_->duplicatesButton()->setEnabled(!allVolumes); });
     frame1_->hide();
 
-    searchView_ = makeResultList(client_);
+    searchView_ = new ResultList(*this, client_);
     searchView_->setObjectName(QStringLiteral("SearchView"));
     searchView_->hide();
-    hider_ = makeResultList(client_);
+    hider_ = new ResultList(*this, client_);
     hider_->setObjectName(QStringLiteral("Hider"));
     hider_->setFocusPolicy(Qt::NoFocus);
     hider_->hide();
+
+    search_ = new BackgroundSearch(this);
+    connectSearchPane();
 
     splitter_ = new DividerBar(client_);
     connect(splitter_, &DividerBar::dropped, this, &MainWindow::finishDividerDrag);

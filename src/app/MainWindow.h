@@ -7,12 +7,18 @@
 //
 // The implementation is split by concern: MainWindow.cpp (construction, shared services,
 // toolbar), MainWindowLayout.cpp (layout and divider), MainWindowPanes.cpp (pane switch, first
-// activation, status texts, animations), MainWindowStartup.cpp (load, placement, exit).
+// activation, status texts, animations), MainWindowStartup.cpp (load, placement, exit),
+// MainWindowSearch.cpp (the search buttons).
+#include "search/SearchCriteria.h"
+#include "search/SearchScope.h"
+#include "search/ui/ReportBox.h"
 #include "shell/Settings.h"
 #include "shell/ui/MainWindowServices.h"
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <QHash>
 #include <QMainWindow>
 
@@ -20,14 +26,17 @@ class QAction;
 class QLabel;
 class QTabBar;
 class QToolBar;
-class QTreeWidget;
 
 namespace mendor {
 
+class BackgroundSearch;
 class CatalogTree;
 class ClipPlayer;
 class ContentList;
 class DividerBar;
+class Prompter;
+class ResultList;
+struct SearchOutcome;
 class SearchPane;
 class SplashWindow;
 class VolumeChooser;
@@ -104,8 +113,16 @@ public:
     QTabBar* tabStrip() const { return tabStrip_; }
     DividerBar* splitter() const { return splitter_; }
     SearchPane* searchPane() const { return frame1_; }
-    QTreeWidget* searchView() const { return searchView_; }
-    QTreeWidget* hider() const { return hider_; }
+    ResultList* searchView() const { return searchView_; }
+    ResultList* hider() const { return hider_; }
+    /// The report of the last completed search (RichTextBox1).
+    const ReportBox& report() const { return report_; }
+
+    /// "Start Search" / "Abort Search", "Find Duplicates" / "Abort Search".
+    void startSearchClicked();
+    void findDuplicatesClicked();
+    /// Who answers the searches' messages and questions; null: message boxes over the window.
+    void setSearchPrompter(Prompter* prompter) { searchPrompter_ = prompter; }
     CatalogTree* contentsTree() const { return contentsTree_; }
     ContentList* listView() const { return listView_; }
     VolumeChooser* searchTree() const { return searchTree_; }
@@ -113,6 +130,8 @@ public:
 
 signals:
     void catalogTreeRefreshed();
+    /// A search or duplicate search has ended and its button handler with it.
+    void searchFinished();
     void volumeChooserFilled();
     /// The window has closed and saved the settings: the program ends.
     void exitRequested();
@@ -132,6 +151,14 @@ private:
     void openSearchClip();
     void showOptions();
     void showAbout();
+    void connectSearchPane();
+    SearchCriteria searchCriteria() const;
+    /// BuildSearchCondition over the pane, then the missing-criteria message when it gives none.
+    std::optional<QString> buildSearchCondition();
+    SearchScope chosenScope() const;
+    Prompter& searchPrompter();
+    void onSearchFinished(const SearchOutcome& outcome);
+    void finishSearchCommand(bool duplicates);
     QMargins windowFrameMargins() const;
     void placeFrame();
 
@@ -148,8 +175,14 @@ private:
     ContentList* listView_ = nullptr;
     SearchPane* frame1_ = nullptr;
     VolumeChooser* searchTree_ = nullptr;
-    QTreeWidget* searchView_ = nullptr;
-    QTreeWidget* hider_ = nullptr;
+    ResultList* searchView_ = nullptr;
+    ResultList* hider_ = nullptr;
+    BackgroundSearch* search_ = nullptr;
+    ReportBox report_;
+    enum class RunningSearch { None, Normal, Duplicates } runningSearch_ = RunningSearch::None;
+    bool duplicatesWereEnabled_ = false;
+    Prompter* searchPrompter_ = nullptr;
+    std::unique_ptr<Prompter> ownSearchPrompter_;
     DividerBar* splitter_ = nullptr;
 
     std::array<QLabel*, kStatusPanelCount> statusPanels_{};

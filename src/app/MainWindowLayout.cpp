@@ -5,11 +5,11 @@
 #include "app/PaneGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
+#include "search/ui/ResultList.h"
 #include "search/ui/SearchPane.h"
 
 #include <QEvent>
 #include <QTabBar>
-#include <QTreeWidget>
 
 namespace mendor {
 

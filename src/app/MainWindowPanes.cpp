@@ -4,6 +4,7 @@
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "browse/ui/VolumeChooser.h"
+#include "search/ui/ResultList.h"
 #include "search/ui/SearchColumns.h"
 #include "search/ui/SearchPane.h"
 #include "shell/Options.h"
@@ -20,7 +21,6 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolBar>
-#include <QTreeWidget>
 
 namespace mendor {
 

@@ -5,6 +5,7 @@
 #include "app/SplashWindow.h"
 #include "app/WindowGeometry.h"
 #include "browse/ui/ContentList.h"
+#include "search/ui/ResultList.h"
 #include "search/ui/SearchColumns.h"
 #include "shell/Flags.h"
 #include "shell/Settings.h"
@@ -14,7 +15,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTreeWidget>
 #include <QWindow>
 
 namespace mendor {

@@ -69,10 +69,4 @@ int SortColumnForKey(int mode, const QString& key) {
     return int(keys.indexOf(key));
 }
 
-QString CaptionWithoutMarker(const QString& caption) {
-    if (caption.startsWith(QChar(0xAB)) || caption.startsWith(QChar(0xBB)))
-        return caption.mid(2);
-    return caption;
-}
-
 } // namespace mendor

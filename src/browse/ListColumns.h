@@ -30,11 +30,4 @@ int InitialSortColumn(int mode);
 /// (the sort column then stays as it was). Mode 2 sorts only by its first seven columns.
 int SortColumnForKey(int mode, const QString& key);
 
-/// Markers in front of the sort column's caption.
-inline const QString kAscendingMarker = QStringLiteral("» ");
-inline const QString kDescendingMarker = QStringLiteral("« ");
-
-/// The caption without a leading "» " or "« ".
-QString CaptionWithoutMarker(const QString& caption);
-
 } // namespace mendor

@@ -1,5 +1,7 @@
 #include "export/ListingText.h"
 
+#include "shell/StoredDate.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -9,41 +11,6 @@
 namespace mendor {
 
 namespace {
-
-constexpr std::int64_t kSecondsPerDay = 86400;
-
-struct CivilDate {
-    std::int64_t year;
-    int month; ///< 1 to 12
-    int day;   ///< 1 to 31
-};
-
-// Whole days from 1970-01-01 and the second within the day, for any stored value.
-std::pair<std::int64_t, int> daysAndSeconds(std::int64_t storedSeconds) {
-    std::int64_t days = storedSeconds / kSecondsPerDay;
-    std::int64_t second = storedSeconds % kSecondsPerDay;
-    if (second < 0) {
-        second += kSecondsPerDay;
-        --days;
-    }
-    return {days, int(second)};
-}
-
-// The proleptic Gregorian date of a day count from 1970-01-01, in integer arithmetic that holds
-// for every day count a 64-bit stored value gives.
-CivilDate civilDate(std::int64_t days) {
-    // Counted in 400-year eras from 0000-03-01, so that the leap day ends each year.
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
-    const int day = int(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const int month = int(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return {year, month, day};
-}
 
 // Writes 0 to 99 without a leading zero, or with one when wide.
 char* writeSmall(char* at, int value, bool wide = false) {
@@ -118,10 +85,10 @@ ListingDates::ListingDates() : days_(std::make_unique<Day[]>(kDays)) {
 }
 
 void ListingDates::append(TextBuffer& out, std::int64_t storedSeconds) {
-    const auto [days, second] = daysAndSeconds(storedSeconds);
+    const auto [days, second] = SplitStoredSeconds(storedSeconds);
     Day& day = days_[std::size_t(std::uint64_t(days) % kDays)];
     if (day.number != days) {
-        const CivilDate date = civilDate(days);
+        const CivilDate date = CivilDateOfDay(days);
         char* at = writeSmall(day.text, date.month);
         *at++ = '/';
         at = writeSmall(at, date.day);
@@ -144,7 +111,7 @@ void AppendLongDate(TextBuffer& out, std::int64_t storedSeconds) {
     static constexpr std::array<std::string_view, 12> kMonths = {
         "January", "February", "March",     "April",   "May",      "June",
         "July",    "August",   "September", "October", "November", "December"};
-    const CivilDate date = civilDate(daysAndSeconds(storedSeconds).first);
+    const CivilDate date = CivilDateOfDay(SplitStoredSeconds(storedSeconds).days);
     out.append(kMonths[std::size_t(date.month - 1)]);
     out.push(' ');
     AppendNumber(out, date.day);

@@ -119,22 +119,8 @@ QString FormatSizeMB(std::int64_t bytes) {
 void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
     // Lists and searches format millions of dates: the usual years are written digit by digit
     // (the calendar arithmetic of days since 1970), any other through QDateTime.
-    constexpr std::int64_t kDay = 86400;
-    std::int64_t days = storedSeconds / kDay;
-    std::int64_t secondOfDay = storedSeconds % kDay;
-    if (secondOfDay < 0) {
-        secondOfDay += kDay;
-        --days;
-    }
-    const std::int64_t shifted = days + 719468;
-    const std::int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
-    const std::int64_t dayOfEra = shifted - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    const int day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    const int month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const auto [days, secondOfDay] = SplitStoredSeconds(storedSeconds);
+    const auto [year, month, day] = CivilDateOfDay(days);
     if (year < 1 || year > 9999) {
         out.append(FormatDate(FromStoredSeconds(storedSeconds)).toLatin1());
         return;

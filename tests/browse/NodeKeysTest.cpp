@@ -1,5 +1,6 @@
 #include "browse/NodeKeys.h"
 
+#include "browse/ColumnSort.h"
 #include "browse/ListColumns.h"
 
 #include <gtest/gtest.h>

@@ -159,9 +159,7 @@ void ContentList::setListMode(int mode) {
     model_->setColumns(ColumnsOfMode(mode));
     for (int column = 0; column < columnCount(); ++column)
         header()->resizeSection(column, gColumnWidths[mode][column + 1]);
-    sortColumn_ = InitialSortColumn(mode);
-    sortOrder_ = 0;
-    sorted_ = true;
+    sort_.reset(InitialSortColumn(mode));
     gListMode = std::int16_t(mode);
 }
 
@@ -243,7 +241,7 @@ void ContentList::ListVolumes() {
     const BusyScope busy;
     ClearContentList();
     // The volumes arrive in the tree's order, which is by name.
-    sorted_ = false;
+    sort_.turnOff();
     yieldToWindowSystem();
 
     const QString key = tree_.selectedKey();
@@ -298,12 +296,8 @@ void ContentList::ListDatabases() {
 }
 
 void ContentList::applySort() {
-    if (sorted_)
-        model_->sortByText(sortColumn_, sortOrder_ != 0);
-}
-
-void ContentList::setCaption(int column, const QString& caption) {
-    model_->setCaption(column, caption);
+    if (sort_.isOn())
+        model_->sortByText(sort_.column(), sort_.descending());
 }
 
 QString ContentList::headerCaption(int column) const {
@@ -313,15 +307,10 @@ QString ContentList::headerCaption(int column) const {
 void ContentList::ColumnClick(int column) {
     if (column < 0 || column >= columnCount())
         return;
-    setCaption(sortColumn_, CaptionWithoutMarker(headerCaption(sortColumn_)));
-    const int byKey = SortColumnForKey(gListMode, model_->columns().at(column).key);
-    if (byKey >= 0)
-        sortColumn_ = byKey;
-    sortOrder_ = sortOrder_ == 0 ? 1 : 0;
-    sorted_ = true;
+    QStringList captions = model_->captions();
+    sort_.click(SortColumnForKey(gListMode, model_->columns().at(column).key), captions);
+    model_->setCaptions(captions);
     applySort();
-    setCaption(sortColumn_,
-               (sortOrder_ == 0 ? kAscendingMarker : kDescendingMarker) + headerCaption(sortColumn_));
 }
 
 int ContentList::columnCount() const {

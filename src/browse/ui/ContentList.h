@@ -8,6 +8,8 @@
 //
 // Widths are in pixels, the main window's scale unit. Sorting compares the displayed texts of the
 // sort column without regard to case; a header click toggles the order and moves the marker.
+#include "browse/ColumnSort.h"
+
 #include <QList>
 #include <QStringList>
 #include <QTreeView>
@@ -62,9 +64,9 @@ public:
     /// Selects the one item with this key; false when there is none.
     bool selectItem(const QString& key);
 
-    int sortColumn() const { return sortColumn_; }
-    int sortOrder() const { return sortOrder_; } ///< 0 ascending, 1 descending
-    bool isSorted() const { return sorted_; }
+    int sortColumn() const { return sort_.column(); }
+    int sortOrder() const { return sort_.order(); } ///< 0 ascending, 1 descending
+    bool isSorted() const { return sort_.isOn(); }
 
     /// The double-click action on the selected item.
     void openSelectedItem();
@@ -90,16 +92,13 @@ protected:
 
 private:
     void applySort();
-    void setCaption(int column, const QString& caption);
 
     MainWindowServices& services_;
     CatalogTree& tree_;
     ContentListModel* model_;
     QMenu* itemMenu_ = nullptr;
     QSet<QString> enabledItemCommands_;
-    int sortColumn_ = 0;
-    int sortOrder_ = 0;
-    bool sorted_ = false;
+    ColumnSort sort_;
 };
 
 } // namespace mendor

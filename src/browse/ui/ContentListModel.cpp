@@ -1,13 +1,9 @@
 #include "browse/ui/ContentListModel.h"
 
-#include <algorithm>
-#include <numeric>
-#include <vector>
-
 namespace mendor {
 
 ContentListModel::ContentListModel(std::function<QIcon(const QString&)> iconFor, QObject* parent)
-    : QAbstractTableModel(parent), iconFor_(std::move(iconFor)) {}
+    : TextSortModel(parent), iconFor_(std::move(iconFor)) {}
 
 int ContentListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
@@ -48,13 +44,6 @@ void ContentListModel::setColumns(const QList<ListColumn>& columns) {
     endResetModel();
 }
 
-void ContentListModel::setCaption(int column, const QString& caption) {
-    if (column < 0 || column >= columns_.size())
-        return;
-    columns_[column].caption = caption;
-    emit headerDataChanged(Qt::Horizontal, column, column);
-}
-
 void ContentListModel::clearRows() {
     if (rows_.isEmpty())
         return;
@@ -71,39 +60,31 @@ void ContentListModel::appendRows(QList<Row> rows) {
     endInsertRows();
 }
 
-void ContentListModel::sortByText(int column, bool descending) {
-    if (rows_.size() < 2)
-        return;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+QStringList ContentListModel::captions() const {
+    QStringList captions;
+    for (const ListColumn& column : columns_)
+        captions.append(column.caption);
+    return captions;
+}
 
-    std::vector<int> order(rows_.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto textOf = [&](int row) -> const QString& {
-        static const QString empty;
-        const QStringList& texts = rows_.at(row).texts;
-        return column < texts.size() ? texts.at(column) : empty;
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = QString::compare(textOf(a), textOf(b), Qt::CaseInsensitive);
-        return descending ? c > 0 : c < 0;
-    });
+void ContentListModel::setCaptions(const QStringList& captions) {
+    for (int column = 0; column < captions.size() && column < columns_.size(); ++column)
+        columns_[column].caption = captions[column];
+    if (!columns_.isEmpty())
+        emit headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
+}
 
-    std::vector<int> newPosition(rows_.size());
+QString ContentListModel::sortText(int row, int column) const {
+    const QStringList& texts = rows_.at(row).texts;
+    return column < texts.size() ? texts.at(column) : QString();
+}
+
+void ContentListModel::reorderRows(const std::vector<int>& order) {
     QList<Row> sorted;
     sorted.reserve(rows_.size());
-    for (int position = 0; position < int(order.size()); ++position) {
-        newPosition[order[position]] = position;
-        sorted.append(std::move(rows_[order[position]]));
-    }
+    for (const int from : order)
+        sorted.append(std::move(rows_[from]));
     rows_ = std::move(sorted);
-
-    const QModelIndexList before = persistentIndexList();
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.append(this->index(newPosition[index.row()], index.column()));
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 } // namespace mendor

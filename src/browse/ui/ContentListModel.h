@@ -2,9 +2,9 @@
 // The rows of the content list: each an item key, an icon key and its texts (the item text, then
 // the sub-items). Rows may hold more texts than there are columns; the extra ones are not shown.
 #include "browse/ListColumns.h"
+#include "browse/ui/TextSortModel.h"
 
 #include <functional>
-#include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
 #include <QList>
@@ -12,7 +12,7 @@
 
 namespace mendor {
 
-class ContentListModel : public QAbstractTableModel {
+class ContentListModel : public TextSortModel {
     Q_OBJECT
 
 public:
@@ -32,15 +32,16 @@ public:
 
     void setColumns(const QList<ListColumn>& columns);
     const QList<ListColumn>& columns() const { return columns_; }
-    void setCaption(int column, const QString& caption);
+    QStringList captions() const;
+    void setCaptions(const QStringList& captions);
 
     void clearRows();
     void appendRows(QList<Row> rows);
     const Row& row(int index) const { return rows_.at(index); }
 
-    /// Orders the rows by the text of a column, compared without regard to case; rows with equal
-    /// texts keep their order. Selections follow their rows.
-    void sortByText(int column, bool descending);
+protected:
+    QString sortText(int row, int column) const override;
+    void reorderRows(const std::vector<int>& order) override;
 
 private:
     const QIcon& icon(const QString& key) const;

@@ -1,6 +1,5 @@
 #include "browse/ui/VolumeChooser.h"
 
-#include "browse/CatalogQueries.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/Options.h"
 #include "shell/ui/MainWindowServices.h"
@@ -40,7 +39,8 @@ void VolumeChooser::FillVolumeChooser() {
     };
     QTreeWidgetItem* root =
         addNode(nullptr, QStringLiteral("ALL Volumes"), QStringLiteral("mendor"), QString());
-    for (const ChooserDatabase& database : ReadChooserDatabases(gDataPath)) {
+    databases_ = ReadChooserDatabases(gDataPath);
+    for (const ChooserDatabase& database : databases_) {
         QTreeWidgetItem* databaseNode =
             addNode(root, database.fileName.chopped(4), QStringLiteral("database"), database.fileName);
         for (const ChooserVolume& volume : database.volumes)

@@ -3,6 +3,8 @@
 // of the data folder (image "database", text the file name without ".mdb") holding one node per
 // volume (image of its type, text the volume's name). Nodes below the first carry no key; the
 // search walks entries() in order.
+#include "browse/CatalogQueries.h"
+
 #include <QList>
 #include <QString>
 #include <QTreeWidget>
@@ -28,6 +30,8 @@ public:
         bool selected = false;
     };
     QList<Entry> entries() const;
+    /// The databases and volumes the chooser was filled with, in its order.
+    const QList<ChooserDatabase>& databases() const { return databases_; }
 
     bool allVolumesSelected() const;
     /// Selects the node with this position (1 is "ALL Volumes"); false when there is none.
@@ -39,6 +43,7 @@ signals:
 
 private:
     MainWindowServices& services_;
+    QList<ChooserDatabase> databases_;
 };
 
 } // namespace mendor

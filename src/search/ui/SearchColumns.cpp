@@ -1,17 +1,13 @@
 #include "search/ui/SearchColumns.h"
 
+#include "browse/ColumnSort.h"
+#include "search/ui/ResultList.h"
 #include "shell/Options.h"
-
-#include <QHeaderView>
-#include <QTreeWidget>
 
 namespace mendor {
 
 namespace {
 
-const QString kAscendingMarker = QStringLiteral("\u00BB ");
-const QString kDescendingMarker = QStringLiteral("\u00AB ");
-constexpr int kResultColumnCount = 10;
 constexpr std::int16_t kUnsetWidthReplacement = 100;
 
 void replaceUnsetWidths() {
@@ -27,62 +23,43 @@ void replaceUnsetWidths() {
     }
 }
 
-// Replaces every header of the list by the ten result columns with their stored widths.
-void putResultColumns(QTreeWidget& list) {
-    list.clear();
-    list.setColumnCount(kResultColumnCount);
-    QTreeWidgetItem* header = list.headerItem();
-    const QList<ResultColumn>& columns = SearchResultColumns();
-    for (int column = 0; column < kResultColumnCount; ++column) {
-        header->setText(column, columns[column].caption);
-        header->setData(column, kHeaderKeyRole, columns[column].key);
-        list.setColumnWidth(column, gSearchColumnWidths[column + 1]);
-    }
+QList<int> storedWidths() {
+    QList<int> widths;
+    for (int column = 1; column <= SearchResultCaptions().size(); ++column)
+        widths.append(gSearchColumnWidths[column]);
+    return widths;
 }
 
 } // namespace
 
-const QList<ResultColumn>& SearchResultColumns() {
-    static const QList<ResultColumn> columns = {
-        {QStringLiteral("Name"), QStringLiteral("filename")},
-        {QStringLiteral("Size"), QStringLiteral("size")},
-        {QStringLiteral("Location"), QStringLiteral("location")},
-        {QStringLiteral("Volume"), QStringLiteral("volume")},
-        {QStringLiteral("Type"), QStringLiteral("type")},
-        {QStringLiteral("Created"), QStringLiteral("created")},
-        {QStringLiteral("Modified"), QStringLiteral("modified")},
-        {QStringLiteral("Last Accessed"), QStringLiteral("accessed")},
-        {QStringLiteral("Attributes"), QStringLiteral("attributes")},
-        {QStringLiteral("Description or Path (in a ZIP)"), QStringLiteral("description")},
-    };
-    return columns;
+QStringList SearchResultCaptions() {
+    return {QStringLiteral("Name"),       QStringLiteral("Size"),
+            QStringLiteral("Location"),   QStringLiteral("Volume"),
+            QStringLiteral("Type"),       QStringLiteral("Created"),
+            QStringLiteral("Modified"),   QStringLiteral("Last Accessed"),
+            QStringLiteral("Attributes"), QStringLiteral("Description or Path (in a ZIP)")};
 }
 
-void SetSearchColumns(QTreeWidget& searchView) {
+void SetSearchColumns(ResultList& searchView) {
     replaceUnsetWidths();
-    putResultColumns(searchView);
-    searchView.setSortingEnabled(true);
-    searchView.sortByColumn(0, Qt::AscendingOrder);
-    // The direction is shown in the caption, not by the header's own arrow.
-    searchView.header()->setSortIndicatorShown(false);
-    const int sortColumn = searchView.sortColumn();
-    const QString marker = searchView.header()->sortIndicatorOrder() == Qt::AscendingOrder
-                               ? kAscendingMarker
-                               : kDescendingMarker;
-    QTreeWidgetItem* header = searchView.headerItem();
-    header->setText(sortColumn, marker + header->text(sortColumn));
+    QStringList captions = SearchResultCaptions();
+    searchView.sort().reset(0);
+    captions[0] = searchView.sort().marked(captions[0]);
+    searchView.setColumns(captions, storedWidths());
+    searchView.applySort();
 }
 
-void SetCoverColumns(QTreeWidget& hider) {
-    hider.setSortingEnabled(false);
-    putResultColumns(hider);
-    hider.headerItem()->setText(0, kAscendingMarker + SearchResultColumns().front().caption);
+void SetCoverColumns(ResultList& hider) {
+    hider.sort().turnOff();
+    QStringList captions = SearchResultCaptions();
+    captions[0] = kAscendingMarker + captions[0];
+    hider.setColumns(captions, storedWidths());
 }
 
-QList<double> LiveColumnWidths(const QTreeWidget& list) {
+QList<double> LiveColumnWidths(const ResultList& list) {
     QList<double> widths;
-    for (int column = 0; column < list.columnCount(); ++column)
-        widths.append(list.columnWidth(column));
+    for (const int width : list.liveColumnWidths())
+        widths.append(width);
     return widths;
 }
 

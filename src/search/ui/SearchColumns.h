@@ -1,34 +1,25 @@
 #pragma once
-// The column headers of the search result list and of its blank cover. Each header carries its
-// caption and, under kHeaderKeyRole, the key by which column sorting finds it.
+// The column headers of the search result list and of its blank cover.
 #include <QList>
-#include <QString>
-#include <Qt>
-
-class QTreeWidget;
+#include <QStringList>
 
 namespace mendor {
 
-inline constexpr int kHeaderKeyRole = Qt::UserRole;
+class ResultList;
 
-struct ResultColumn {
-    QString caption;
-    QString key;
-};
-
-/// The ten search result columns in their order.
-const QList<ResultColumn>& SearchResultColumns();
+/// The captions of the ten search result columns, in their order. Each column sorts by itself.
+QStringList SearchResultCaptions();
 
 /// Sets up the result list: the ten columns with the widths of gSearchColumnWidths (negative
 /// widths there and in gColumnWidths become 100 first), sorted by the first column ascending
 /// with its caption marked "» ".
-void SetSearchColumns(QTreeWidget& searchView);
+void SetSearchColumns(ResultList& searchView);
 
 /// Gives the cover the same ten columns, unsorted, the first captioned "» Name", so that it looks
 /// like an empty result list.
-void SetCoverColumns(QTreeWidget& hider);
+void SetCoverColumns(ResultList& hider);
 
 /// The live widths of the columns of a list, first column first.
-QList<double> LiveColumnWidths(const QTreeWidget& list);
+QList<double> LiveColumnWidths(const ResultList& list);
 
 } // namespace mendor

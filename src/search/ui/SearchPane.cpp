@@ -32,6 +32,7 @@ constexpr int kKindsTop = 2370;
 constexpr int kChooserLabelTop = 2700;
 constexpr int kChooserTop = 3090;
 constexpr int kButtonsTop = 3915;
+constexpr int kReportButtonsTop = 4290;
 constexpr int kButtonHeight = 345;
 constexpr int kLabelHeight = 240;
 constexpr int kAnimationSide = 360;
@@ -87,6 +88,7 @@ SearchPane::SearchPane(QWidget* parent) : QFrame(parent) {
     command1_->setDefault(true);
     command2_ = new QPushButton(tr("Find Duplicates"), this);
     command3_ = new QPushButton(tr("Print"), this);
+    saveReport_ = new QPushButton(tr("Save Report..."), this);
 
     setTabOrder();
 }
@@ -153,15 +155,17 @@ void SearchPane::layoutControls() {
     place(volumeChooser_, kMargin, kChooserTop, width - 2 * kMargin, kVolumeChooserHeightTwips + excess);
 
     const int buttonsTop = kButtonsTop + excess;
-    place(command1_, kMargin, buttonsTop, 1200, kButtonHeight);
-    place(command2_, 1320, buttonsTop, 1470, kButtonHeight);
-    place(command3_, 2820, buttonsTop, width - 2820 - kMargin, kButtonHeight);
+    const int half = (width - 2 * kMargin - 30) / 2;
+    place(command1_, kMargin, buttonsTop, half, kButtonHeight);
+    place(command2_, kMargin + half + 30, buttonsTop, half, kButtonHeight);
+    place(command3_, kMargin, kReportButtonsTop + excess, half, kButtonHeight);
+    place(saveReport_, kMargin + half + 30, kReportButtonsTop + excess, half, kButtonHeight);
 }
 
 void SearchPane::setTabOrder() {
-    const QList<QWidget*> order = {text1_,      text2_,         text3_,    option1_[0], option1_[1],
-                                   option1_[2], text4_,         combo1_,   text5_,      check1_,
-                                   check2_,     volumeChooser_, command1_, command2_,   command3_};
+    const QList<QWidget*> order = {text1_,    text2_,    text3_,    option1_[0], option1_[1], option1_[2],
+                                   text4_,    combo1_,   text5_,    check1_,     check2_,     volumeChooser_,
+                                   command1_, command2_, command3_, saveReport_};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

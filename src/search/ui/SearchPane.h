@@ -2,8 +2,9 @@
 // The search criteria frame of the main window's Search pane: the name pattern, the date range
 // and which date it applies to, the description text, the size comparison, the kinds of items,
 // the volume chooser and the search buttons. The controls are laid out at designed positions in
-// twips for a frame 4260 twips high; a taller frame gives the excess to the volume chooser and
-// moves the controls below it down.
+// twips for a frame 4635 twips high; a taller frame gives the excess to the volume chooser and
+// moves the controls below it down. The search buttons take one row, "Print" and
+// "Save Report..." the row below.
 #include <array>
 #include <QFrame>
 
@@ -21,7 +22,7 @@ class ClipPlayer;
 class SearchPane : public QFrame {
     Q_OBJECT
 public:
-    static constexpr int kDesignedHeightTwips = 4260;
+    static constexpr int kDesignedHeightTwips = 4635;
     static constexpr int kVolumeChooserHeightTwips = 795;
 
     explicit SearchPane(QWidget* parent = nullptr);
@@ -41,9 +42,10 @@ public:
     QLineEdit* sizeKilobytes() const { return text5_; }
     QCheckBox* searchFolders() const { return check1_; }
     QCheckBox* searchFiles() const { return check2_; }
-    QPushButton* startButton() const { return command1_; }      ///< "Start Search" / "Abort Search"
-    QPushButton* duplicatesButton() const { return command2_; } ///< "Find Duplicates"
-    QPushButton* printButton() const { return command3_; }      ///< "Print"
+    QPushButton* startButton() const { return command1_; }        ///< "Start Search" / "Abort Search"
+    QPushButton* duplicatesButton() const { return command2_; }   ///< "Find Duplicates"
+    QPushButton* printButton() const { return command3_; }        ///< "Print"
+    QPushButton* saveReportButton() const { return saveReport_; } ///< "Save Report..."
     ClipPlayer* animation() const { return animation2_; }
 
     /// Pixels from twips with this widget's logical resolution.
@@ -79,6 +81,7 @@ private:
     QPushButton* command1_;
     QPushButton* command2_;
     QPushButton* command3_;
+    QPushButton* saveReport_;
 };
 
 } // namespace mendor

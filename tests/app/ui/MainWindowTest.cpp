@@ -9,6 +9,7 @@
 #include "app/WindowGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
+#include "search/ui/ResultList.h"
 #include "search/ui/SearchPane.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
@@ -24,7 +25,6 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <stdexcept>
 
 namespace mendor {
@@ -51,10 +51,10 @@ TEST_F(MainWindowTest, StartUpReadsSettingsShowsTheSplashStepsAndSetsUpTheResult
     EXPECT_FALSE(splash.isVisible());
     EXPECT_EQ(refreshed.count(), 1);
 
-    QTreeWidget* results = window.searchView();
+    ResultList* results = window.searchView();
     ASSERT_EQ(results->columnCount(), 10);
-    EXPECT_EQ(results->headerItem()->text(0), "\u00BB Name");
-    EXPECT_EQ(results->headerItem()->text(9), "Description or Path (in a ZIP)");
+    EXPECT_EQ(results->headerCaption(0), "\u00BB Name");
+    EXPECT_EQ(results->headerCaption(9), "Description or Path (in a ZIP)");
     EXPECT_EQ(results->columnWidth(0), 180);
     EXPECT_EQ(results->columnWidth(1), 100);
     EXPECT_EQ(results->columnWidth(9), 240);
@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, SwitchingPanesSavesBlanksAndRestoresTheBrowseStatusTexts)
         EXPECT_EQ(window.statusText(panel), " ");
     // The cover got the result columns with the marked first caption.
     EXPECT_EQ(window.hider()->columnCount(), 10);
-    EXPECT_EQ(window.hider()->headerItem()->text(0), "\u00BB Name");
+    EXPECT_EQ(window.hider()->headerCaption(0), "\u00BB Name");
 
     // Search texts do not leak into the Browse pane, and selecting Search again keeps them.
     window.setStatusText(1, "12 items found");

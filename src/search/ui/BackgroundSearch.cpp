@@ -1,0 +1,118 @@
+#include "search/ui/BackgroundSearch.h"
+
+#include "shell/Flags.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace mendor {
+
+namespace {
+
+// Rows wait on the worker at most this long before they are handed over.
+constexpr qint64 kBatchIntervalMs = 40;
+
+} // namespace
+
+// The search's observer on the worker thread: gathers rows and the status text and posts one
+// update to the window's thread when the last one has been taken and the interval has passed.
+class BackgroundSearch::Relay : public SearchObserver {
+public:
+    explicit Relay(BackgroundSearch& owner) : owner_(owner) { sinceLastPost_.start(); }
+
+    void rowsFound(QList<ResultRow>& rows) override {
+        {
+            const std::lock_guard lock(owner_.mutex_);
+            owner_.pendingRows_.append(std::move(rows));
+        }
+        rows.clear();
+        postWhenDue();
+    }
+    void status(const QString& text) override {
+        {
+            const std::lock_guard lock(owner_.mutex_);
+            owner_.pendingStatus_ = text;
+        }
+        postWhenDue();
+    }
+
+private:
+    void postWhenDue() {
+        if (sinceLastPost_.elapsed() < kBatchIntervalMs)
+            return;
+        sinceLastPost_.restart();
+        {
+            const std::lock_guard lock(owner_.mutex_);
+            if (owner_.updatePosted_)
+                return;
+            owner_.updatePosted_ = true;
+        }
+        QMetaObject::invokeMethod(&owner_, &BackgroundSearch::deliver, Qt::QueuedConnection);
+    }
+
+    BackgroundSearch& owner_;
+    QElapsedTimer sinceLastPost_;
+};
+
+BackgroundSearch::BackgroundSearch(QObject* parent) : QObject(parent) {}
+
+BackgroundSearch::~BackgroundSearch() {
+    stopAndWait();
+}
+
+void BackgroundSearch::start(SearchRequest request) {
+    run([request = std::move(request)](SearchObserver& observer) { return RunSearch(request, observer); });
+}
+
+void BackgroundSearch::start(DuplicateRequest request) {
+    run([request = std::move(request)](SearchObserver& observer) {
+        return RunDuplicateSearch(request, observer);
+    });
+}
+
+void BackgroundSearch::run(std::function<SearchOutcome(SearchObserver&)> search) {
+    outcome_ = {};
+    worker_ = QThread::create([this, search = std::move(search)] {
+        Relay relay(*this);
+        outcome_ = search(relay);
+    });
+    connect(worker_, &QThread::finished, this, &BackgroundSearch::onWorkerFinished);
+    worker_->start();
+}
+
+void BackgroundSearch::deliver() {
+    QList<ResultRow> rows;
+    QString status;
+    {
+        const std::lock_guard lock(mutex_);
+        rows = std::exchange(pendingRows_, {});
+        status = std::exchange(pendingStatus_, QString());
+        updatePosted_ = false;
+    }
+    if (!rows.isEmpty())
+        emit rowsArrived(rows);
+    if (!status.isNull())
+        emit statusChanged(status);
+}
+
+void BackgroundSearch::onWorkerFinished() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    deliver();
+    emit finished(outcome_);
+}
+
+void BackgroundSearch::stopAndWait() {
+    if (!worker_)
+        return;
+    gAbort = kFlagSet;
+    disconnect(worker_, nullptr, this, nullptr);
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    const std::lock_guard lock(mutex_);
+    pendingRows_.clear();
+}
+
+} // namespace mendor

@@ -1,0 +1,94 @@
+#include "search/ui/ResultList.h"
+
+#include "search/ui/ResultListModel.h"
+#include "shell/ui/MainWindowServices.h"
+
+#include <algorithm>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace mendor {
+
+ResultList::ResultList(MainWindowServices& services, QWidget* parent)
+    : QTreeView(parent),
+      model_(new ResultListModel([&services](const QString& key) { return services.image(key); },
+                                 services.imageKeys(), this)) {
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setSectionsMovable(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &ResultList::ColumnClick);
+}
+
+ResultList::~ResultList() = default;
+
+void ResultList::setColumns(const QStringList& captions, const QList<int>& widths) {
+    model_->setCaptions(captions);
+    for (int column = 0; column < captions.size() && column < widths.size(); ++column)
+        header()->resizeSection(column, widths[column]);
+}
+
+QString ResultList::headerCaption(int column) const {
+    return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+int ResultList::columnCount() const {
+    return model_->columnCount();
+}
+
+QList<int> ResultList::liveColumnWidths() const {
+    QList<int> widths;
+    for (int column = 0; column < columnCount(); ++column)
+        widths.append(header()->sectionSize(column));
+    return widths;
+}
+
+void ResultList::applySort() {
+    if (sort_.isOn())
+        model_->sortByText(sort_.column(), sort_.descending());
+}
+
+void ResultList::ColumnClick(int column) {
+    if (column < 0 || column >= columnCount())
+        return;
+    // The result columns are their own sort columns, in the same order.
+    QStringList captions = model_->captions();
+    sort_.click(column, captions);
+    model_->setCaptions(captions);
+    applySort();
+}
+
+QList<ResultRow> ResultList::selectedResults() const {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    QList<ResultRow> selected;
+    for (const int row : rows)
+        selected.append(model_->row(row));
+    return selected;
+}
+
+void ResultList::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid())
+        emit openRequested(model_->row(index.row()));
+}
+
+void ResultList::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        emit menuRequested(event->globalPosition().toPoint());
+}
+
+} // namespace mendor

@@ -1,0 +1,59 @@
+#pragma once
+// The search result list (SearchView) and its blank cover (Hider): a report-style list of the
+// ten result columns over a ResultListModel, holding a million rows without freezing. A click on
+// a header sorts by that column's displayed text (browse/ColumnSort.h).
+//
+// What is done with the items (opening one, copying them) is wired from outside: the list
+// reports the double-click and the right-button release with the rows they concern.
+#include "browse/ColumnSort.h"
+#include "search/ResultRow.h"
+
+#include <QList>
+#include <QTreeView>
+
+namespace mendor {
+
+class MainWindowServices;
+class ResultListModel;
+
+class ResultList : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ResultList(MainWindowServices& services, QWidget* parent = nullptr);
+    ~ResultList() override;
+
+    ResultListModel& model() const { return *model_; }
+
+    /// Replaces the columns: their captions and widths in pixels. Sorting is left as it is.
+    void setColumns(const QStringList& captions, const QList<int>& widths);
+    QString headerCaption(int column) const;
+    int columnCount() const;
+    QList<int> liveColumnWidths() const;
+
+    ColumnSort& sort() { return sort_; }
+    const ColumnSort& sort() const { return sort_; }
+    /// Marks the sort column's caption and sorts the rows when sorting is on.
+    void applySort();
+    /// A click on a column header: the column's rows sorted by the rule of both lists.
+    void ColumnClick(int column);
+
+    /// The selected rows, in list order.
+    QList<ResultRow> selectedResults() const;
+
+signals:
+    /// A row was double-clicked with the left button: open it.
+    void openRequested(const ResultRow& row);
+    /// The right button was released over the list, at this screen position: the selected rows
+    /// (selectedResults) may be copied.
+    void menuRequested(const QPoint& globalPosition);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    ResultListModel* model_;
+    ColumnSort sort_;
+};
+
+} // namespace mendor

@@ -1,0 +1,107 @@
+// The Search pane's buttons on the main window: a search and a duplicate search run from the
+// pane fill the result list, the status bar and the report; missing criteria are refused.
+#include "app/MainWindow.h"
+#include "app/ui/MainWindowFixture.h"
+#include "browse/ui/VolumeChooser.h"
+#include "search/SearchRun.h"
+#include "search/ui/ResultList.h"
+#include "search/ui/ResultListModel.h"
+#include "search/ui/SearchPane.h"
+#include "support/CatalogFixture.h"
+#include "support/ScriptedPrompter.h"
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace mendor {
+namespace {
+
+class MainWindowSearchTest : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        FixtureVolume music(QStringLiteral("0002ffff"), QStringLiteral("Music CD"));
+        music.addFile(music.addFolder(1, QStringLiteral("Docs")), QStringLiteral("readme.txt"), 100);
+        FixtureVolume backup(QStringLiteral("5a5a0001"), QStringLiteral("Backup"));
+        backup.addFile(1, QStringLiteral("README.TXT"), 100);
+        data_.addDatabase(QStringLiteral("Music"), {music, backup});
+        writeSettings("[Options]\noUseAppPath=0\ngDataPath=" + data_.dataPath() + "\n");
+        window_.load(nullptr);
+        window_.setSearchPrompter(&prompter_);
+        window_.selectTab(MainWindow::kSearchTab);
+    }
+
+    SearchPane& pane() { return *window_.searchPane(); }
+
+    /// Clicks the button and waits for the search it starts to end.
+    void runFrom(QPushButton* button) {
+        QSignalSpy finished(&window_, &MainWindow::searchFinished);
+        button->click();
+        if (finished.isEmpty()) {
+            ASSERT_TRUE(finished.wait(10000));
+        }
+    }
+
+    CatalogFixture data_;
+    test::ScriptedPrompter prompter_;
+    MainWindow window_;
+};
+
+TEST_F(MainWindowSearchTest, ASearchFromThePaneFillsTheListTheStatusBarAndTheReport) {
+    pane().namePattern()->setText(QStringLiteral("readme"));
+    QSignalSpy finished(&window_, &MainWindow::searchFinished);
+    pane().startButton()->click();
+    // Running: the button aborts, the cover hides the list, the other search waits.
+    EXPECT_EQ(pane().startButton()->text(), "Abort Search");
+    EXPECT_FALSE(pane().duplicatesButton()->isEnabled());
+    EXPECT_TRUE(window_.searchView()->isHidden());
+    ASSERT_TRUE(finished.wait(10000));
+
+    EXPECT_EQ(pane().startButton()->text(), "Start Search");
+    EXPECT_FALSE(window_.searchView()->isHidden());
+    EXPECT_TRUE(window_.hider()->isHidden());
+    EXPECT_EQ(window_.statusText(2), " Found 0 folders, and 2 files, Done ");
+    const ResultListModel& rows = window_.searchView()->model();
+    ASSERT_EQ(rows.rowCount(), 2);
+    // Sorted by name without regard to case; equal names stay in the order found (the volumes
+    // in the chooser's order).
+    EXPECT_EQ(rows.row(0).volume, "Backup");
+    EXPECT_EQ(rows.data(rows.index(1, 2)).toString(), "E:\\Docs\\");
+    EXPECT_TRUE(window_.report().report().contains("File {\\b README.TXT} (1kb) on {\\b Backup} in E:\\\\ "));
+    EXPECT_FALSE(isBusy());
+}
+
+TEST_F(MainWindowSearchTest, DuplicatesWithinTheChosenDatabaseAfterTheQuestions) {
+    ASSERT_TRUE(window_.searchTree()->selectEntry(2));
+    emit window_.searchTree()->nodeClicked(false);
+    ASSERT_TRUE(pane().duplicatesButton()->isEnabled());
+
+    pane().namePattern()->setText(QStringLiteral("*"));
+    prompter_.answerYes(kSameSizeQuestion, kSameSizeTitle)
+        .answerNo(kWholeCatalogueQuestion, kWholeCatalogueTitle);
+    runFrom(pane().duplicatesButton());
+    EXPECT_EQ(window_.searchView()->model().rowCount(), 0);
+    EXPECT_TRUE(pane().startButton()->isEnabled());
+
+    pane().namePattern()->setText(QStringLiteral("*.txt"));
+    prompter_.answerNo(kSameSizeQuestion, kSameSizeTitle);
+    runFrom(pane().duplicatesButton());
+    EXPECT_EQ(window_.statusText(1), "Found 0 folder(s) and 2 file(s) -- DONE");
+    EXPECT_EQ(window_.searchView()->model().rowCount(), 2);
+    EXPECT_EQ(pane().duplicatesButton()->text(), "Find Duplicates");
+    EXPECT_TRUE(pane().startButton()->isEnabled());
+}
+
+TEST_F(MainWindowSearchTest, WithoutCriteriaNothingIsSearched) {
+    prompter_.expectMessage(kNoCriteriaMessage);
+    runFrom(pane().startButton());
+    EXPECT_EQ(pane().startButton()->text(), "Start Search");
+    EXPECT_EQ(window_.statusText(2), "");
+    EXPECT_TRUE(window_.report().report().isEmpty());
+}
+
+} // namespace
+} // namespace mendor

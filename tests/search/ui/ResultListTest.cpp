@@ -1,0 +1,99 @@
+// The search result list's column sorting, and the report rendered, printed and saved.
+#include "search/ui/ResultList.h"
+
+#include "search/SearchReport.h"
+#include "search/ui/ReportBox.h"
+#include "search/ui/ResultListModel.h"
+#include "search/ui/RtfDocument.h"
+#include "search/ui/SearchColumns.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
+#include "support/ui/FakeMainWindowServices.h"
+
+#include <gtest/gtest.h>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace mendor {
+namespace {
+
+ResultRow fileRow(const QString& name, std::int64_t size, std::int64_t modified) {
+    ResultRow row;
+    row.name = name;
+    row.size = size;
+    row.modified = modified;
+    return row;
+}
+
+QStringList names(const ResultList& list) {
+    QStringList result;
+    for (int row = 0; row < list.model().rowCount(); ++row)
+        result.append(list.model().row(row).name);
+    return result;
+}
+
+TEST(ResultListTest, HeaderClicksToggleTheOrderAndMoveTheMarkerAsInTheBrowseList) {
+    test::FakeMainWindowServices services;
+    ResultList list(services);
+    SetSearchColumns(list);
+    ASSERT_EQ(list.headerCaption(0), "» Name");
+    // Modified 10/1/2001 and 9/1/2001: dates sort by their text, so October comes first.
+    QList<ResultRow> rows = {fileRow("b", 2048, 1001894400), fileRow("A", 10, 999302400),
+                             fileRow("c", 1536 * 1024, 999302400)};
+    list.model().appendRows(rows);
+    list.applySort();
+    EXPECT_EQ(names(list), QStringList({"A", "b", "c"}));
+
+    list.ColumnClick(0);
+    EXPECT_EQ(list.headerCaption(0), "« Name");
+    EXPECT_EQ(names(list), QStringList({"c", "b", "A"}));
+    list.ColumnClick(6);
+    EXPECT_EQ(list.headerCaption(0), "Name");
+    EXPECT_EQ(list.headerCaption(6), "» Modified");
+    EXPECT_EQ(names(list), QStringList({"b", "c", "A"}));
+    list.ColumnClick(1);
+    EXPECT_EQ(list.headerCaption(6), "Modified");
+    EXPECT_EQ(list.headerCaption(1), "« Size");
+    EXPECT_EQ(names(list), QStringList({"c", "b", "A"}));
+}
+
+TEST(ResultListTest, TheReportRendersPrintsAndSavesAsWritten) {
+    SearchReport report;
+    report.start();
+    report.addEntry(false, QStringLiteral("Été.txt"), QStringLiteral("  2KB"), QStringLiteral("Music CD"),
+                    QStringLiteral("E:\\Docs\\"));
+    ReportBox box;
+    box.setReport(report.finish());
+
+    const std::unique_ptr<QTextDocument> document = RenderRtf(box.report());
+    EXPECT_TRUE(
+        document->toPlainText().startsWith("MENDOR PRO 3 SEARCH RESULTS... \n \nFile Été.txt (2kb) on "
+                                           "Music CD in E:\\Docs\\ \n"))
+        << document->toPlainText().toStdString();
+    QTextCursor name = document->find(QStringLiteral("Été.txt"));
+    EXPECT_EQ(name.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(document->find(QStringLiteral(" on ")).charFormat().fontWeight(), QFont::Normal);
+    EXPECT_EQ(document->find(QStringLiteral("MENDOR")).charFormat().fontPointSize(), 15);
+    // Groups nested too deep are no text, and their ends do not close the outer groups.
+    const auto deep = RenderRtf("{\\b " + QByteArray(300, '{') + "deep" + QByteArray(300, '}') + "bold}");
+    EXPECT_EQ(deep->toPlainText(), "bold");
+    EXPECT_EQ(deep->find(QStringLiteral("bold")).charFormat().fontWeight(), QFont::Bold);
+
+    QTemporaryDir folder;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath("report.pdf"));
+    box.printTo(printer);
+    EXPECT_TRUE(test::ReadBytes(folder.filePath("report.pdf")).startsWith("%PDF"));
+
+    test::ScriptedPrompter prompter;
+    ASSERT_TRUE(box.saveTo(folder.filePath("report.rtf"), prompter));
+    EXPECT_EQ(test::ReadBytes(folder.filePath("report.rtf")), RtfFileBytes(box.report()));
+    prompter.expectMessage();
+    EXPECT_FALSE(box.saveTo(folder.filePath("no/such/folder/report.rtf"), prompter));
+}
+
+} // namespace
+} // namespace mendor
