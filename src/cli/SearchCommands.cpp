@@ -4,6 +4,7 @@
 #include "browse/CatalogQueries.h"
 #include "cli/CliCommand.h"
 #include "cli/CliPrompter.h"
+#include "cli/IdenticalDupes.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchReport.h"
 #include "search/SearchRun.h"
@@ -165,6 +166,8 @@ int RunSearchCommand(const QCommandLineParser& parsed) {
 }
 
 int RunDupesCommand(const QCommandLineParser& parsed) {
+    if (parsed.isSet(QStringLiteral("identical")))
+        return RunIdenticalDupes(parsed);
     std::optional<SearchOptions> options = readOptions(parsed, QStringLiteral("dupes"));
     if (!options)
         return kExitUsage;
@@ -231,14 +234,20 @@ const CliCommandRegistrar dupesRegistrar({
     .name = "dupes",
     .synopsis = "--in DB|DB/VOLUME [--name TEXT] [--between FIRST LAST] [--date created|modified|accessed] "
                 "[--description TEXT] [--size larger|smaller|equal KB] [--no-folders] [--no-files] "
-                "[--by-size] [--yes]",
-    .summary = "list the folders and files of one database whose name occurs more than once",
-    .options = criteriaOptions() +
-               QList<CliOption>{
-                   {{"in"}, "DB|DB/VOLUME", "the database, or one of its volumes"},
-                   {{"by-size"}, {}, "only duplicates with the same size too"},
-                   {{"yes"}, {}, "go ahead with a search of every name (* or *.*)"},
-               },
+                "[--by-size] [--yes]\n--identical [--in ALL|DB|DB/VOLUME]",
+    .summary = "list the folders and files of one database whose name occurs more than once, or the files "
+               "with the same content anywhere",
+    .options =
+        criteriaOptions() +
+        QList<CliOption>{
+            {{"in"}, "DB|DB/VOLUME", "the database, or one of its volumes (with --identical also ALL)"},
+            {{"by-size"}, {}, "only duplicates with the same size too"},
+            {{"yes"}, {}, "go ahead with a search of every name (* or *.*)"},
+            {{"identical"},
+             {},
+             "files with the same checksum and size, across databases (volumes catalogued with "
+             "checksums); ALL is the default scope"},
+        },
     .arguments = kSecondValues,
     .handler = RunDupesCommand,
     .abortable = true,

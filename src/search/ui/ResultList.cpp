@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 
 namespace mendor {
@@ -78,6 +79,31 @@ QList<ResultRow> ResultList::selectedResults() const {
     return selected;
 }
 
+void ResultList::enableItemCommand(const QString& command) {
+    enabledItemCommands_.insert(command);
+    delete itemMenu_;
+    itemMenu_ = nullptr;
+}
+
+void ResultList::showItemMenu(const QPoint& globalPosition) {
+    if (enabledItemCommands_.isEmpty())
+        return;
+    if (itemMenu_ == nullptr) {
+        itemMenu_ = new QMenu(QStringLiteral("search"), this);
+        const QList<QPair<QString, QString>> commands = {
+            {QStringLiteral("s_quick_copy"), QStringLiteral("&Quick copy item(s) to your desktop")},
+            {QStringLiteral("s_copy_items"), QStringLiteral("&Copy item(s) to a new location")}};
+        for (const auto& [command, caption] : commands) {
+            if (!enabledItemCommands_.contains(command))
+                continue;
+            QAction* action = itemMenu_->addAction(caption);
+            action->setObjectName(command);
+            connect(action, &QAction::triggered, this, [this, command] { emit itemCommand(command); });
+        }
+    }
+    itemMenu_->popup(globalPosition);
+}
+
 void ResultList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -88,7 +114,7 @@ void ResultList::mouseDoubleClickEvent(QMouseEvent* event) {
 void ResultList::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton)
-        emit menuRequested(event->globalPosition().toPoint());
+        showItemMenu(event->globalPosition().toPoint());
 }
 
 } // namespace mendor

@@ -4,12 +4,16 @@
 // a header sorts by that column's displayed text (browse/ColumnSort.h).
 //
 // What is done with the items (opening one, copying them) is wired from outside: the list
-// reports the double-click and the right-button release with the rows they concern.
+// reports the double-click and the commands of its popup menu, which offers only the commands
+// something carries out.
 #include "browse/ColumnSort.h"
 #include "search/ResultRow.h"
 
 #include <QList>
+#include <QSet>
 #include <QTreeView>
+
+class QMenu;
 
 namespace mendor {
 
@@ -40,12 +44,17 @@ public:
     /// The selected rows, in list order.
     QList<ResultRow> selectedResults() const;
 
+    /// Puts a command of the popup menu (s_quick_copy, s_copy_items) into the menu, in its fixed
+    /// place among the others.
+    void enableItemCommand(const QString& command);
+    /// The right-button release action: pops up the menu when it offers a command.
+    void showItemMenu(const QPoint& globalPosition);
+
 signals:
     /// A row was double-clicked with the left button: open it.
     void openRequested(const ResultRow& row);
-    /// The right button was released over the list, at this screen position: the selected rows
-    /// (selectedResults) may be copied.
-    void menuRequested(const QPoint& globalPosition);
+    /// A command of the popup menu, for the selected rows (selectedResults).
+    void itemCommand(const QString& command);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -54,6 +63,8 @@ protected:
 private:
     ResultListModel* model_;
     ColumnSort sort_;
+    QSet<QString> enabledItemCommands_;
+    QMenu* itemMenu_ = nullptr;
 };
 
 } // namespace mendor

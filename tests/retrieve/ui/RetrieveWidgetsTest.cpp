@@ -6,6 +6,9 @@
 #include "retrieve/ui/BrowseSelection.h"
 #include "retrieve/ui/CopyDestinationDialog.h"
 #include "retrieve/ui/OverwriteQuestion.h"
+#include "search/ui/ResultList.h"
+#include "search/ui/ResultListModel.h"
+#include "search/ui/SearchColumns.h"
 #include "shell/Options.h"
 #include "shell/ProgramFolder.h"
 #include "store/Keys.h"
@@ -18,6 +21,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -151,6 +155,38 @@ TEST_F(RetrieveWidgets, BrowseListCopiesTheSelectionToTheDesktopAndOpensFiles) {
     list.selectItem(ItemKey("Music", "m1", true, a_ + 1));
     list.openSelectedItem();
     EXPECT_EQ(launcher_.calls, QStringList{"open " + medium_ + "/Docs/b.txt"});
+}
+
+TEST_F(RetrieveWidgets, SearchListCopiesByTheShownLocationAndOpensADoubleClickedResult) {
+    test::FakeMainWindowServices services;
+    CatalogTree tree(services);
+    ContentList list(services, tree);
+    ResultList results(services);
+    SetSearchColumns(results);
+    results.header()->resizeSection(0, 100);
+    RetrievalCommands commands(tree, list, setup_);
+    commands.addSearchList(results);
+    QList<ResultRow> rows(3);
+    for (int i = 0; i < 3; ++i) {
+        rows[i].folder = i == 0;
+        rows[i].name = QStringList{"Sub", "a", "b.txt"}[i];
+        rows[i].location = "E:\\Docs\\";
+        rows[i].type = i == 0 ? "(folder)" : "File";
+    }
+    results.model().appendRows(rows);
+    results.selectionModel()->select(QItemSelection(results.model().index(0, 0), results.model().index(1, 0)),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    results.showItemMenu(QPoint());
+    chooser_.script({"F:", "F:"});
+    results.findChild<QMenu*>()->actions().at(0)->trigger();
+    EXPECT_EQ(chooser_.asked, (QStringList{"E:\\Docs\\Sub", "E:\\Docs\\a"}));
+    EXPECT_EQ(test::ReadBytes(home_.path() + "/Desktop/Sub/c.txt"), "gamma");
+
+    chooser_.script({"F:"});
+    results.show();
+    QTest::mouseDClick(results.viewport(), Qt::LeftButton, {},
+                       results.visualRect(results.model().index(2, 0)).center());
+    EXPECT_EQ(launcher_.opened, QStringList{medium_ + "/Docs/b.txt"});
 }
 
 TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
