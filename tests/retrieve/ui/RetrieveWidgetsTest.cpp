@@ -186,7 +186,7 @@ TEST_F(RetrieveWidgets, SearchListCopiesByTheShownLocationAndOpensADoubleClicked
     results.show();
     QTest::mouseDClick(results.viewport(), Qt::LeftButton, {},
                        results.visualRect(results.model().index(2, 0)).center());
-    EXPECT_EQ(launcher_.opened, QStringList{medium_ + "/Docs/b.txt"});
+    EXPECT_EQ(launcher_.calls, QStringList{"open " + medium_ + "/Docs/b.txt"});
 }
 
 TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
