@@ -3,8 +3,11 @@
 # same tree with the same metadata, in the same run with a warm cache; the peak memory of the run
 # and the database bytes per catalogued file (index on parent included).
 #
-# usage: bench/catalog-bench.sh [--files N] [--rounds R] [--cli PATH] [--work DIR]
+# usage: bench/catalog-bench.sh [--files N] [--tree DIR] [--rounds R] [--cli PATH] [--work DIR]
 #   --files N   files in the synthetic volume (default 100000)
+#   --tree DIR  catalogue this existing tree instead (made by make-tree with --files N); it is
+#               never written to: the runs see it through a read-only bind mount in a mount
+#               namespace of their own (needs root), so no marker lands in it
 #   --rounds R  timed rounds of each command, interleaved (default 5); medians are reported
 #   --cli PATH  the mendor-cli to measure (default: build/program/mendor-cli of this checkout)
 #   --work DIR  where the tree and the scratch home folder go (default /tmp/mendor-bench);
@@ -23,18 +26,23 @@ rounds=5
 cli="$repo/build/program/mendor-cli"
 work=/tmp/mendor-bench
 make_tree=${MAKE_TREE:-$repo/../shared/bench/make-tree}
+given_tree=
+arguments=("$@")
 
 while [ $# -gt 0 ]; do
     case "$1" in
     --files) files=$2; shift 2 ;;
+    --tree) given_tree=$(cd "$2" && pwd); shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '5,11p' "$0" >&2; exit 2 ;;
+    *) sed -n '5,14p' "$0" >&2; exit 2 ;;
     esac
 done
 
-for tool in python3 /usr/bin/time "$make_tree"; do
+tools=(python3 /usr/bin/time)
+[ -n "$given_tree" ] || tools+=("$make_tree")
+for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || { echo "missing: $tool (GNU time: apt-get install time)" >&2; exit 1; }
 done
 [ -x "$cli" ] || { echo "no mendor-cli at $cli (build it, or give --cli)" >&2; exit 1; }
@@ -44,7 +52,19 @@ template="$(dirname "$cli")/template.qvt"
 tree="$work/tree-$files"
 home="$work/home"
 mkdir -p "$work"
-if [ ! -f "$tree.done" ]; then
+identity=()
+if [ -n "$given_tree" ]; then
+    # Once more, inside a mount namespace where the tree is mounted read-only; the catalog runs
+    # then cannot write their marker and take the identity given here instead.
+    if [ -z "${MENDOR_BENCH_READ_ONLY:-}" ]; then
+        mkdir -p "$work/read-only-tree"
+        exec unshare -m env MENDOR_BENCH_READ_ONLY=1 "$0" "${arguments[@]}"
+    fi
+    mount --bind "$given_tree" "$work/read-only-tree"
+    mount -o remount,bind,ro "$work/read-only-tree"
+    tree="$work/read-only-tree"
+    identity=(--identity bench)
+elif [ ! -f "$tree.done" ]; then
     rm -rf "$tree"
     echo "building $tree ..." >&2
     python3 "$make_tree" "$tree" --files "$files" --seed 1 --quiet
@@ -68,7 +88,7 @@ fresh_database() {
 }
 
 catalog() {
-    timed "$cli" --home "$home" catalog X: --db Bench --name "Bench volume" --zip --descript \
+    timed "$cli" --home "$home" catalog X: --db Bench --name "Bench volume" "${identity[@]}" --zip --descript \
         --clear-descriptions --no-eject
 }
 
@@ -86,7 +106,8 @@ for ((round = 1; round <= rounds; round++)); do
 done
 # Cataloguing the same volume again into the same database, keeping descriptions: the old
 # catalog is saved, replaced and its descriptions restored.
-recatalog=$(timed "$cli" --home "$home" catalog X: --db Bench --keep-descriptions --zip --descript --no-eject)
+recatalog=$(timed "$cli" --home "$home" catalog X: --db Bench "${identity[@]}" --keep-descriptions --zip --descript \
+    --no-eject)
 
 volume=$("$cli" --home "$home" volumes Bench)
 db_bytes=$(stat -c %s "$home/Bench.mdb")

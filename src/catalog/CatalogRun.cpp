@@ -6,6 +6,7 @@
 #include "shell/Options.h"
 #include "shell/StoredDate.h"
 #include "shell/TextFormats.h"
+#include "store/JetFunctions.h"
 #include "store/Schema.h"
 
 #include <mutex>
@@ -75,35 +76,36 @@ QString Main(const QString& table) {
     return QStringLiteral("\"main\".") + quoteIdentifier(table);
 }
 
-/// Copies what the description restore needs of a volume table into a temporary table.
+/// Copies what the description restore needs of a volume table into a temporary table, with
+/// each name case-folded once for the match.
 void SaveRows(Database& db, const QString& volumeTable, const QString& savedTable) {
     db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(Saved(savedTable)));
     db.exec(
         QStringLiteral("CREATE TEMP TABLE %1 (\"ID\" INTEGER PRIMARY KEY, \"parent\" INTEGER, \"name\" TEXT, "
-                       "\"description\" TEXT)")
+                       "\"folded\" TEXT, \"description\" TEXT)")
             .arg(quoteIdentifier(savedTable)));
-    db.exec(QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", \"description\" FROM %2")
-                .arg(Saved(savedTable), Main(volumeTable)));
-    db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", \"name\")")
+    db.exec(
+        QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", %3(\"name\"), \"description\" "
+                       "FROM %2")
+            .arg(Saved(savedTable), Main(volumeTable), QLatin1String(kJetFoldFunction)));
+    db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", \"folded\")")
                 .arg(quoteIdentifier(savedTable + QStringLiteral("_key")), quoteIdentifier(savedTable)));
 }
 
-/// Gives every row of the new table the description of the saved row with the same name and
-/// parent. Names match exactly: on a file system that tells letter case apart, a.txt and A.txt
-/// are two items. Where several saved rows share name and parent (members of one archive in
-/// different archive folders), the one with the row's own ID wins, else the first.
+/// Gives every row of the new table the description of the saved row with the same parent and
+/// the same name without regard to case, as catalog text compares: a file renamed from a.txt to
+/// A.txt keeps its description. Where several saved rows match (a.txt and A.txt on a volume that
+/// tells them apart, or members of one archive in different archive folders), the one with the
+/// exact name wins, then the one with the row's own ID, then the first.
 void RestoreRows(Database& db, const QString& volumeTable, const QString& savedTable) {
-    const QString target = quoteIdentifier(volumeTable);
-    const QString saved = Saved(savedTable);
-    const QString sameItem =
-        QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"name\" = %1.\"name\"").arg(target);
-    db.exec(
-        QStringLiteral("UPDATE %1 SET \"description\" = CASE "
-                       "WHEN EXISTS (SELECT 1 FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\" AND %4) "
-                       "THEN (SELECT s.\"description\" FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\") "
-                       "ELSE (SELECT s.\"description\" FROM %2 AS s WHERE %4 ORDER BY s.\"ID\" LIMIT 1) END "
-                       "WHERE EXISTS (SELECT 1 FROM %2 AS s WHERE %4)")
-            .arg(Main(volumeTable), saved, target, sameItem));
+    db.exec(QStringLiteral(
+                "UPDATE %1 SET \"description\" = m.\"description\" FROM ("
+                "SELECT n.\"ID\" AS \"target\", s.\"description\", row_number() OVER (PARTITION BY n.\"ID\" "
+                "ORDER BY s.\"name\" = n.\"name\" DESC, s.\"ID\" = n.\"ID\" DESC, s.\"ID\") AS \"rank\" "
+                "FROM %1 AS n JOIN %2 AS s ON s.\"parent\" = n.\"parent\" AND s.\"folded\" = %3(n.\"name\")"
+                ") AS m WHERE m.\"target\" = %4.\"ID\" AND m.\"rank\" = 1")
+                .arg(Main(volumeTable), Saved(savedTable), QLatin1String(kJetFoldFunction),
+                     quoteIdentifier(volumeTable)));
 }
 
 } // namespace
@@ -145,21 +147,22 @@ bool CatalogRun::prepare() {
 
         view_.status(kWaitingStatus);
         view_.pause(5);
-        DiskSpace space;
-        waitForDrive(space);
+        // Ready means the root can be opened and listed: a file system that reports no size
+        // (some FUSE mounts) is catalogued all the same, with the size its medium gives, or 0.
+        const bool ready = waitForDrive();
         const DriveType rawType = medium_.type();
-        if (space.total < 1) {
+        if (!ready) {
             prompter_.message(kNotReadyMessage);
             ending_ = Ending::DriveNotReady;
             return false;
         }
         view_.pause(5);
-        space = medium_.space();
+        const DiskSpace space = medium_.space();
         capacity_ = space.total;
         free_ = space.free;
         used_ = capacity_ - free_;
         root_ = medium_.rootFolder();
-        if (capacity_ < 1 || root_.isEmpty()) {
+        if (root_.isEmpty()) {
             prompter_.message(kNotReadyMessage);
             ending_ = Ending::DriveNotReady;
             return false;
@@ -212,13 +215,14 @@ bool CatalogRun::prepare() {
     }
 }
 
-void CatalogRun::waitForDrive(DiskSpace& space) {
+bool CatalogRun::waitForDrive() {
     QElapsedTimer waited;
     waited.start();
     while (true) {
-        space = medium_.space();
-        if (space.total >= 1 || waited.elapsed() >= readyTimeout_.count() || isAbortRequested())
-            return;
+        if (medium_.rootListable())
+            return true;
+        if (waited.elapsed() >= readyTimeout_.count() || isAbortRequested())
+            return false;
         std::this_thread::sleep_for(readyInterval_);
         view_.pause(0);
     }
@@ -262,8 +266,8 @@ void CatalogRun::scan() {
         gBusy = kFlagSet;
         view_.setAbortCaption(true);
         view_.pause(25);
-        const std::int32_t folderCount = CountFolders(root_, options_.scan, view_);
-        view_.setProgressMaximum(folderCount == 0 ? 1 : folderCount);
+        const std::int64_t folderCount = CountFolders(root_, options_.scan, view_);
+        view_.setProgressMaximum(folderCount == 0 ? 1 : ProgressValueOf(folderCount));
 
         // An abort during the counting pass leaves nothing to undo: the database is not touched.
         std::optional<Transaction> transaction;

@@ -96,7 +96,8 @@ public:
 private:
     enum class Ending { None, Busy, DriveNotReady, NoIdentity, NoName, Failed, Scanned };
 
-    void waitForDrive(DiskSpace& space);
+    /// Waits until the root can be listed; false when it cannot within the wait.
+    bool waitForDrive();
     bool askVolumeName(const QString& defaultName);
     void replaceCatalog();
     void restoreDescriptions();

@@ -6,6 +6,10 @@ DiskSpace DriveMedium::space() const {
     return DiskSpaceOf(drive_);
 }
 
+bool DriveMedium::rootListable() const {
+    return RootIsListable(drive_);
+}
+
 DriveType DriveMedium::type() const {
     return DriveTypeOf(drive_);
 }

@@ -27,6 +27,8 @@ public:
     QString rootFolder() const { return CurrentRootOf(drive_); }
 
     virtual DiskSpace space() const;
+    /// The root can be opened and listed: the medium is ready.
+    virtual bool rootListable() const;
     virtual DriveType type() const;
     virtual QString label() const;
     virtual std::optional<std::uint32_t> serialNumber() const;

@@ -15,54 +15,59 @@ namespace {
 // writing thread needs only a fraction of one.
 constexpr int kReadingThreads = 2;
 
-// The threads stop reading ahead once this many listings, or listings of this many entries in
-// all, wait for the writer: enough to keep it busy, while a volume of huge folders still keeps
-// its memory bounded.
+// The threads stop reading ahead once this many listings, or listings of this many entries (with
+// their descriptions and archive members) in all, wait for the writer: enough to keep it busy, while a volume
+// of huge folders still keeps its memory bounded.
 constexpr std::size_t kReadyListings = 32;
 constexpr std::size_t kReadyEntries = 32768;
 
 // Archive members between two looks at the stop request.
 constexpr std::int64_t kMemberBatch = 256;
 
-const QByteArray kDescriptIonName = QByteArrayLiteral("descript.ion");
-const QByteArray kZipSuffix = QByteArrayLiteral(".zip");
+constexpr QByteArrayView kDescriptIonName = "descript.ion";
+constexpr QByteArrayView kZipSuffix = ".zip";
 
-bool hasZipSuffix(const QByteArray& localName) {
-    return localName.size() >= kZipSuffix.size() &&
-           qstrnicmp(localName.constData() + localName.size() - kZipSuffix.size(), kZipSuffix.constData(),
-                     kZipSuffix.size()) == 0;
+bool hasZipSuffix(QByteArrayView name) {
+    return name.size() >= kZipSuffix.size() && qstrnicmp(name.data() + name.size() - kZipSuffix.size(),
+                                                         kZipSuffix.data(), kZipSuffix.size()) == 0;
 }
 
-bool isDescriptIon(const DirectoryEntry& entry) {
-    return entry.kind == EntryKind::RegularFile && entry.localName.size() == kDescriptIonName.size() &&
-           qstricmp(entry.localName.constData(), kDescriptIonName.constData()) == 0;
+bool isDescriptIon(const DirectoryEntry& entry, QByteArrayView name) {
+    return entry.kind == EntryKind::RegularFile && name.size() == kDescriptIonName.size() &&
+           qstrnicmp(name.data(), kDescriptIonName.data(), kDescriptIonName.size()) == 0;
+}
+
+/// What a listing holds, in entries: its own, its descriptions and its archives' members.
+std::size_t weightOf(const FolderListing& listing) {
+    std::size_t weight = listing.entries.entries().size() + std::size_t(listing.descriptions.size());
+    for (const ArchiveListing& archive : listing.archives)
+        weight += archive.members.size();
+    return weight;
 }
 
 } // namespace
 
-bool IsArchiveEntry(const DirectoryEntry& entry, const ScanOptions& options) {
-    return options.zipAsFolders && entry.kind == EntryKind::RegularFile && hasZipSuffix(entry.localName);
+bool IsArchiveEntry(const DirectoryEntry& entry, QByteArrayView name, const ScanOptions& options) {
+    return options.zipAsFolders && entry.kind == EntryKind::RegularFile && hasZipSuffix(name);
 }
 
-bool IsWalkedFolder(const DirectoryEntry& entry, std::uint64_t rootDevice) {
-    return entry.isFolder() && !entry.localName.startsWith('.') && entry.device == rootDevice;
+bool IsWalkedFolder(const DirectoryEntry& entry, QByteArrayView name, std::uint64_t rootDevice) {
+    return entry.isFolder() && !name.startsWith('.') && entry.device == rootDevice;
 }
 
-/// One folder of the walk: where to read it and, once read, its listing and sub-folders.
+/// One folder of the walk: where it is and, once read, its listing and sub-folders.
 struct ListingReader::Slot {
-    std::shared_ptr<const DirectoryReader> parent; ///< kept open until the folder is opened
-    QByteArray name;                               ///< in parent; the root's local path without one
+    FolderTree::FolderPointer folder;
     bool taken = false;
     bool read = false;
     FolderListing listing;
     std::vector<SlotPointer> children; ///< the walked sub-folders, in entry order
 };
 
-ListingReader::ListingReader(const QByteArray& localRoot, const VolumeTraits& traits,
-                             const ScanOptions& options, std::uint64_t rootDevice)
-    : options_(options), rootDevice_(rootDevice), traits_(traits) {
+ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options)
+    : tree_(tree), options_(options), traits_(traits) {
     auto root = std::make_shared<Slot>();
-    root->name = localRoot;
+    root->folder = tree.root();
     order_.push_back(root);
     unread_.push_back(root);
     running_ = kReadingThreads;
@@ -107,7 +112,7 @@ bool ListingReader::next(FolderListing& listing) {
         return false;
     }
     --readyListings_;
-    readyEntries_ -= slot->listing.entries.size();
+    readyEntries_ -= weightOf(slot->listing);
     lock.unlock();
     changed_.notify_all();
     listing = std::move(slot->listing);
@@ -117,8 +122,9 @@ bool ListingReader::next(FolderListing& listing) {
 
 void ListingReader::work() {
     try {
+        DirectoryReader reader(traits_);
         while (const SlotPointer slot = take())
-            read(*slot);
+            read(*slot, reader);
     } catch (...) {
         const std::lock_guard lock(mutex_);
         if (!failure_)
@@ -158,42 +164,39 @@ ListingReader::SlotPointer ListingReader::take() {
     }
 }
 
-void ListingReader::read(Slot& slot) {
-    // Kept open as long as a sub-folder waits to be opened through it.
-    const auto reader = slot.parent ? std::make_shared<DirectoryReader>(*slot.parent, slot.name)
-                                    : std::make_shared<DirectoryReader>(slot.name, traits_);
-    slot.parent.reset();
+void ListingReader::read(Slot& slot, DirectoryReader& reader) {
     FolderListing listing;
     std::vector<SlotPointer> children;
-    listing.readable = reader->isOpen();
+    FileDescriptor fd = tree_.open(slot.folder);
+    listing.readable = fd.isOpen();
     if (listing.readable) {
-        DirectoryEntry entry;
-        while (reader->next(entry))
-            listing.entries.push_back(std::move(entry));
+        // A folder that fails part-way keeps the entries read before.
+        reader.read(fd.get(), listing.entries);
         bool descriptionsRead = !options_.readDescriptIon;
-        for (const DirectoryEntry& e : listing.entries) {
+        for (const DirectoryEntry& e : listing.entries.entries()) {
+            const QByteArrayView name = listing.entries.nameOf(e);
             // On a case-sensitive volume only the first of several spellings counts.
-            if (!descriptionsRead && isDescriptIon(e)) {
+            if (!descriptionsRead && isDescriptIon(e, name)) {
                 descriptionsRead = true;
-                listing.descriptions = DescriptIon::load(reader->fd(), e.localName.constData());
+                listing.descriptions = DescriptIon::load(fd.get(), listing.entries.cNameOf(e));
             }
-            if (IsArchiveEntry(e, options_)) {
+            if (IsArchiveEntry(e, name, options_)) {
                 listing.archives.emplace_back();
-                if (!listArchive(reader->fd(), e.localName, listing.archives.back()))
+                if (!listArchive(fd.get(), listing.entries.cNameOf(e), listing.archives.back()))
                     return;
             }
-            if (IsWalkedFolder(e, rootDevice_)) {
+            if (IsWalkedFolder(e, name, tree_.rootDevice())) {
                 children.push_back(std::make_shared<Slot>());
-                children.back()->parent = reader;
-                children.back()->name = e.localName;
+                children.back()->folder = tree_.child(slot.folder, name, e.inode);
             }
         }
+        tree_.keep(slot.folder, std::move(fd), children.size());
     }
     {
         const std::lock_guard lock(mutex_);
         --reading_;
         ++readyListings_;
-        readyEntries_ += listing.entries.size();
+        readyEntries_ += weightOf(listing);
         slot.listing = std::move(listing);
         slot.children = children;
         slot.read = true;
@@ -210,9 +213,9 @@ bool ListingReader::stopping() const {
     return stop_;
 }
 
-bool ListingReader::listArchive(int folderFd, const QByteArray& name, ArchiveListing& archive) const {
+bool ListingReader::listArchive(int folderFd, const char* name, ArchiveListing& archive) const {
     ZipLister zip;
-    archive.opened = zip.open(folderFd, name.constData());
+    archive.opened = zip.open(folderFd, name);
     if (!archive.opened)
         return true;
     ZipMember member;

@@ -2,8 +2,11 @@
 
 #include "catalog/AttributeLetters.h"
 #include "catalog/ListingReader.h"
+#include "catalog/RowAppender.h"
 #include "catalog/VolumeIdentification.h"
 #include "platform/DirectoryReader.h"
+#include "platform/FolderTree.h"
+#include "platform/NameMapping.h"
 #include "shell/Flags.h"
 #include "shell/Saturating.h"
 #include "shell/StoredDate.h"
@@ -13,12 +16,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <fcntl.h>
-#include <iterator>
+#include <functional>
 #include <mutex>
 #include <QFile>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -39,6 +39,10 @@ constexpr std::int64_t kMemberBatch = 256;
 
 // 1985-01-01 00:00:00 as stored seconds: an archive's last-access date before it is not trusted.
 constexpr std::int64_t kEarliestArchiveAccess = 473385600;
+
+const QString kAbortingStatus = QStringLiteral("Aborting...");
+constexpr QByteArrayView kRootAttributes = "D";
+const QByteArrayView kMarkerBytes(kMarkerFileName);
 
 class ReportClock {
 public:
@@ -61,12 +65,8 @@ QByteArray localPathOf(const QString& localRoot) {
     return QFile::encodeName(localRoot);
 }
 
-bool deviceOf(const QByteArray& localPath, std::uint64_t& device) {
-    struct statx info {};
-    if (statx(AT_FDCWD, localPath.constData(), 0, STATX_BASIC_STATS, &info) != 0)
-        return false;
-    device = makedev(info.stx_dev_major, info.stx_dev_minor);
-    return true;
+VolumeTraits traitsOf(const FolderTree& tree) {
+    return tree.rootOpened() ? VolumeTraits::of(tree.rootFd()) : VolumeTraits();
 }
 
 QString withBackslash(const QString& path) {
@@ -76,17 +76,17 @@ QString withBackslash(const QString& path) {
 // ---- counting pass --------------------------------------------------------------------------
 
 /// Only the number of folders matters here, not their order, so the calling thread and one
-/// helper take turns at a common stack of folders still to be read.
+/// helper take turns at a common stack of folders still to be read. Taking the latest first
+/// keeps the walk depth-first, and with it the folders held open few.
 class FolderCounter {
 public:
-    FolderCounter(const ScanOptions& options, ProgressSink& progress, std::uint64_t rootDevice,
-                  const VolumeTraits& traits)
-        : options_(options), progress_(progress), rootDevice_(rootDevice), traits_(traits) {}
+    FolderCounter(const ScanOptions& options, ProgressSink& progress, FolderTree& tree)
+        : options_(options), progress_(progress), tree_(tree), traits_(traitsOf(tree)) {}
 
-    std::int32_t run(const QByteArray& root) {
-        countFolder(root);
-        if (clock_.due())
-            report();
+    std::int64_t run() {
+        if (!tree_.rootOpened())
+            return 0;
+        pending_.push_back(tree_.root());
         std::thread helper([this] { work(false); });
         work(true);
         helper.join();
@@ -96,9 +96,11 @@ public:
 
 private:
     void work(bool reporting) {
-        QByteArray path;
-        while (take(path)) {
-            countFolder(path);
+        DirectoryReader reader(traits_);
+        DirectoryListing listing;
+        FolderTree::FolderPointer folder;
+        while (take(folder)) {
+            countFolder(folder, reader, listing);
             {
                 const std::lock_guard lock(mutex_);
                 --reading_;
@@ -110,13 +112,13 @@ private:
     }
 
     /// The next folder to read; false when there is none left (or the user aborted).
-    bool take(QByteArray& path) {
+    bool take(FolderTree::FolderPointer& folder) {
         std::unique_lock lock(mutex_);
         for (;;) {
             if (isAbortRequested())
                 return false;
             if (!pending_.empty()) {
-                path = std::move(pending_.back());
+                folder = std::move(pending_.back());
                 pending_.pop_back();
                 ++reading_;
                 return true;
@@ -128,56 +130,63 @@ private:
         }
     }
 
-    void countFolder(const QByteArray& path) {
-        DirectoryReader reader(path, traits_);
-        const QByteArray prefix = path.endsWith('/') ? path : path + '/';
-        std::vector<QByteArray> found;
-        std::int32_t counted = 0;
-        DirectoryEntry entry;
-        while (!isAbortRequested() && reader.next(entry, DirectoryReader::Detail::FoldersOnly)) {
-            if (entry.localName.startsWith('.'))
-                continue;
-            if (IsWalkedFolder(entry, rootDevice_)) {
-                ++counted;
-                found.push_back(prefix + entry.localName);
-            } else if (IsArchiveEntry(entry, options_)) {
-                ++counted;
+    /// Counts folder itself (the root aside) and the archives in it. A sub-folder counts when it
+    /// is opened in its turn: only then is it known to be on the volume, without a stat call.
+    void countFolder(const FolderTree::FolderPointer& folder, DirectoryReader& reader,
+                     DirectoryListing& listing) {
+        listing = DirectoryListing();
+        bool onVolume = false;
+        FileDescriptor fd = tree_.open(folder, &onVolume);
+        std::int64_t counted = folder != tree_.root() && onVolume ? 1 : 0;
+        std::vector<FolderTree::FolderPointer> found;
+        if (fd.isOpen() && !isAbortRequested()) {
+            reader.read(fd.get(), listing, DirectoryReader::Detail::FoldersOnly);
+            for (const DirectoryEntry& entry : listing.entries()) {
+                const QByteArrayView name = listing.nameOf(entry);
+                if (name.startsWith('.'))
+                    continue;
+                if (entry.isFolder())
+                    found.push_back(tree_.child(folder, name, 0));
+                else if (IsArchiveEntry(entry, name, options_))
+                    ++counted;
             }
+            tree_.keep(folder, std::move(fd), found.size());
         }
         count_ += counted;
         if (found.empty())
             return;
         {
             const std::lock_guard lock(mutex_);
-            std::move(found.begin(), found.end(), std::back_inserter(pending_));
+            pending_.insert(pending_.end(), std::make_move_iterator(found.rbegin()),
+                            std::make_move_iterator(found.rend()));
         }
         changed_.notify_all();
     }
 
     void report() {
         progress_.status(isAbortRequested()
-                             ? QStringLiteral("Aborting...")
+                             ? kAbortingStatus
                              : QStringLiteral("Analyzing Directory Structure... %1 Dirs").arg(count_.load()));
         progress_.pause(0);
     }
 
     const ScanOptions& options_;
     ProgressSink& progress_;
-    const std::uint64_t rootDevice_;
+    FolderTree& tree_;
     const VolumeTraits traits_;
-    std::atomic<std::int32_t> count_ = 0;
+    std::atomic<std::int64_t> count_ = 0;
     ReportClock clock_; ///< the calling thread's alone
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<QByteArray> pending_; ///< folders found and not yet read
-    int reading_ = 0;                 ///< folders taken and still being read
+    std::vector<FolderTree::FolderPointer> pending_; ///< folders found and not yet read
+    int reading_ = 0;                                ///< folders taken and still being read
 };
 
 // ---- scan -----------------------------------------------------------------------------------
 
 /// The attribute letters of each attribute combination met, kept as the UTF-8 the rows bind: a
-/// volume has only a handful of combinations.
+/// volume has only a handful of combinations. The texts stay where they are for the whole scan.
 class AttributeTexts {
 public:
     const QByteArray& of(std::uint32_t attributes, bool folderRow) {
@@ -198,194 +207,256 @@ private:
     std::unordered_map<std::uint32_t, QByteArray> files_;
 };
 
-/// True when a local name is its own catalog name's UTF-8: plain ASCII without a backslash,
-/// by far the most common kind, which then skips the round trip through UTF-16.
-bool isPlainName(const QByteArray& localName) {
-    for (const char c : localName) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\')
-            return false;
-    }
-    return true;
-}
+/// A folder whose listing is being written or whose sub-folders are still to come.
+struct OpenFolder {
+    FolderListing listing;
+    std::int64_t id = 0;
+    int depth = 0;
+    std::size_t slot = 0;              ///< its entry in the folder totals
+    std::vector<std::uint32_t> walked; ///< the entries of its walked sub-folders, in entry order
+    std::size_t nextWalked = 0;
+};
 
-/// Writes the rows of the listings a ListingReader hands over, on the calling thread.
+/// Writes the rows of the listings a ListingReader hands over, on the calling thread. The walk
+/// is a loop over a stack of folders that still have sub-folders to come, never a recursion.
 class VolumeScan {
 public:
-    VolumeScan(Database& db, const QString& t, const ScanOptions& options, ProgressSink& progress,
-               std::uint64_t rootDevice, ListingReader& listings)
-        : db_(db), t_(t), options_(options), progress_(progress), rootDevice_(rootDevice),
-          listings_(listings), insertFolder_(db.prepare(insertSql(DirsTable(t)))),
-          insertFile_(db.prepare(insertSql(FilesTable(t)))) {}
+    VolumeScan(Database& db, const QString& t, const QString& rootName, const ScanOptions& options,
+               ProgressSink& progress, std::uint64_t rootDevice, ListingReader& listings)
+        : rootName_(rootName), options_(options), progress_(progress), rootDevice_(rootDevice),
+          listings_(listings), folders_(db, DirsTable(t), RowAppender::Holding::UntilFlush),
+          files_(db, FilesTable(t)) {}
 
-    void writeRootRow(const QString& driveName) {
-        const std::int64_t now = NowLocalStoredSeconds();
-        bindRow(insertFolder_, 1, 0, now, now, now, 0);
-        insertFolder_.bind(3, driveName).bindNull(4).bind(5, QStringLiteral("D")).bindNull(6);
-        insertRow(insertFolder_);
+    void writeRootRow() {
+        currentPath_ = withBackslash(rootName_);
+        pathEnds_.assign(1, currentPath_.size());
+        const QByteArray name = rootName_.toUtf8();
+        CatalogRow row;
+        row.id = 1;
+        row.name = name;
+        row.attrib = kRootAttributes;
+        row.created = row.accessed = row.modified = NowLocalStoredSeconds();
+        rootRow_ = folders_.add(row);
         nextId_ = 1;
     }
 
-    /// Writes the contents of the next folder in walking order (whose row has the ID folderId)
-    /// and everything below it; returns the bytes below it. A folder that cannot be read has no
-    /// content rows and 0 bytes.
-    std::int64_t scanFolder(const QString& catalogPath, std::int64_t folderId, int depth) {
-        const std::size_t slot = folderTotals_.size();
-        folderTotals_.emplace_back(folderId, 0);
-        FolderListing listing;
-        if (!listings_.next(listing) || !listing.readable)
-            return 0;
-
-        report(catalogPath);
-
-        std::int64_t total = 0;
-        std::size_t archive = 0;
-        for (const DirectoryEntry& file : listing.entries) {
-            if (isAbortRequested())
-                break;
-            if (file.isFolder())
-                continue;
-            ++totals_.fileCount;
-            if (IsArchiveEntry(file, options_)) {
-                ++totals_.folderCount;
-                if (writeArchive(file, listing.archives[archive++], catalogPath, folderId, depth, total))
-                    continue;
-            }
-            writeFileRow(file, folderId, depth, listing.descriptions);
-            total = SaturatingAdd(total, file.size);
-        }
-        if (isAbortRequested()) {
-            progress_.status(QStringLiteral("Aborting..."));
-            return 0;
-        }
-        folderTotals_[slot].second = total;
-
-        // Only the sub-folders stay in memory while their contents are written.
-        std::erase_if(listing.entries,
-                      [this](const DirectoryEntry& e) { return !IsWalkedFolder(e, rootDevice_); });
-        listing.entries.shrink_to_fit();
-        listing.archives = {};
-        for (const DirectoryEntry& folder : listing.entries) {
-            if (isAbortRequested())
-                break;
+    /// Writes every row below the root row.
+    void walk() {
+        std::vector<OpenFolder> stack;
+        OpenFolder root;
+        root.id = 1;
+        if (enter(root, kNoParent, rootRow_) && !root.walked.empty())
+            stack.push_back(std::move(root));
+        while (!stack.empty() && !isAbortRequested()) {
+            OpenFolder& parent = stack.back();
+            const DirectoryEntry entry = parent.listing.entries.entries()[parent.walked[parent.nextWalked++]];
+            OpenFolder folder;
+            folder.id = ++nextId_;
+            folder.depth = parent.depth + 1;
             ++totals_.folderCount;
-            const std::int64_t id = ++nextId_;
-            writeFolderRow(id, folder, folderId, depth, listing.descriptions);
-            folderTotals_[slot].second =
-                SaturatingAdd(folderTotals_[slot].second,
-                              scanFolder(catalogPath + folder.name + QLatin1Char('\\'), id, depth + 1));
+            const std::size_t row = writeFolderRow(folder.id, entry, parent);
+            enterPath(folder.depth, parent.listing.entries.nameOf(entry));
+            const std::size_t parentSlot = parent.slot;
+            // A folder whose last sub-folder is taken leaves the stack now: a chain of single
+            // folders keeps it one deep.
+            if (parent.nextWalked == parent.walked.size())
+                stack.pop_back();
+            if (!enter(folder, parentSlot, row))
+                break;
+            if (!folder.walked.empty())
+                stack.push_back(std::move(folder));
         }
-        if (isAbortRequested()) {
-            progress_.status(QStringLiteral("Aborting..."));
-            return 0;
-        }
-        return folderTotals_[slot].second;
+        files_.flush();
+        if (isAbortRequested())
+            progress_.status(kAbortingStatus);
     }
 
-    /// Writes every folder's total in ID order (archive rows keep the archive's own length).
-    void storeFolderSizes() {
-        Statement update = db_.prepare(QStringLiteral("UPDATE %1 SET \"size\" = ?1 WHERE \"ID\" = ?2")
-                                           .arg(quoteIdentifier(DirsTable(t_))));
-        for (const auto& [id, total] : folderTotals_) {
-            update.bind(1, total).bind(2, id);
-            update.execute();
-            update.reset();
+    /// Writes the rows of the folders table, held until every total is known, so that each row
+    /// is written once, with its size: every folder's own files first, then, children before
+    /// parents, what lies below. Archive rows keep the archive's own length. After an abort the
+    /// rows go without totals.
+    void writeFolderRows(bool withTotals) {
+        if (withTotals) {
+            for (std::size_t i = folderTotals_.size(); i-- > 1;) {
+                FolderTotal& parent = folderTotals_[folderTotals_[i].parentSlot];
+                parent.bytes = SaturatingAdd(parent.bytes, folderTotals_[i].bytes);
+            }
+            for (const FolderTotal& folder : folderTotals_)
+                folders_.setSize(folder.row, folder.bytes);
         }
+        folders_.flush();
     }
 
     const ScanTotals& totals() const { return totals_; }
 
 private:
-    static QString insertSql(const QString& table) {
-        return QStringLiteral("INSERT INTO %1 (\"ID\", \"parent\", \"name\", \"description\", \"attrib\", "
-                              "\"size\", \"createdate\", \"lastdate\", \"moddate\", \"depth\") "
-                              "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)")
-            .arg(quoteIdentifier(table));
+    struct FolderTotal {
+        std::size_t row = 0; ///< its row among those held for the folders table
+        std::size_t parentSlot = 0;
+        std::int64_t bytes = 0; ///< its own files and archive members, later everything below it
+    };
+    static constexpr std::size_t kNoParent = 0; ///< the root's: it is its own slot
+
+    /// A row's name and description in UTF-8; the name is the bytes themselves where they
+    /// already are its catalog form.
+    class RowTexts {
+    public:
+        RowTexts(QByteArrayView localName, const DescriptIon& descriptions) {
+            if (IsOwnCatalogName(localName))
+                name_ = localName;
+            else
+                name_ = converted_ = CatalogNameFromLocal(localName.data(), localName.size()).toUtf8();
+            if (!descriptions.isEmpty())
+                description_ = descriptions.descriptionOf(localName).toUtf8();
+        }
+        RowTexts(const RowTexts&) = delete;
+        RowTexts& operator=(const RowTexts&) = delete;
+        /// The row's texts are this object's own: it must live until the row is added.
+        void fill(CatalogRow& row) const {
+            row.name = name_;
+            row.description = description_;
+        }
+
+    private:
+        QByteArrayView name_;
+        QByteArray converted_;
+        QByteArray description_; ///< null: no description
+    };
+
+    static CatalogRow rowOf(const DirectoryEntry& entry, std::int64_t id, std::int64_t parent, int depth) {
+        CatalogRow row;
+        row.id = id;
+        row.parent = parent;
+        row.created = entry.created;
+        row.accessed = entry.accessed;
+        row.modified = entry.modified;
+        row.depth = depth;
+        return row;
     }
 
-    /// Binds the numbers of a row but its size (?6); the texts (?3, ?4, ?5) are the caller's.
-    static void bindRow(Statement& insert, std::int64_t id, std::int64_t parent, std::int64_t created,
-                        std::int64_t accessed, std::int64_t modified, int depth) {
-        insert.bind(1, id).bind(2, parent);
-        insert.bind(7, created).bind(8, accessed).bind(9, modified).bind(10, depth);
+    /// Takes the next listing for folder (whose row, held at row, is written) and writes its
+    /// files; false when the walk ends early (an abort).
+    bool enter(OpenFolder& folder, std::size_t parentSlot, std::size_t row) {
+        folder.slot = folderTotals_.size();
+        folderTotals_.push_back({row, parentSlot, 0});
+        if (!listings_.next(folder.listing))
+            return false;
+        if (!folder.listing.readable)
+            return true;
+        report([this] { return currentPath_; });
+        writeFiles(folder);
+        return !isAbortRequested();
     }
 
-    static void bindName(Statement& insert, const DirectoryEntry& entry) {
-        if (isPlainName(entry.localName))
-            insert.bindUtf8(3, entry.localName);
-        else
-            insert.bind(3, entry.name);
+    void writeFiles(OpenFolder& folder) {
+        const DirectoryListing& entries = folder.listing.entries;
+        std::int64_t total = 0;
+        std::size_t archive = 0;
+        for (std::uint32_t i = 0; i < entries.entries().size(); ++i) {
+            const DirectoryEntry& file = entries.entries()[i];
+            const QByteArrayView name = entries.nameOf(file);
+            if (file.isFolder()) {
+                if (IsWalkedFolder(file, name, rootDevice_))
+                    folder.walked.push_back(i);
+                continue;
+            }
+            if (isAbortRequested())
+                return;
+            ++totals_.fileCount;
+            if (IsArchiveEntry(file, name, options_)) {
+                ++totals_.folderCount;
+                if (writeArchive(file, name, folder.listing.archives[archive++], folder, total))
+                    continue;
+            }
+            total = SaturatingAdd(total, file.size);
+            const std::int64_t id = ++nextId_;
+            if (isMarkerName(name))
+                continue;
+            CatalogRow row = rowOf(file, id, folder.id, folder.depth);
+            const RowTexts texts(name, folder.listing.descriptions);
+            texts.fill(row);
+            row.attrib = attributeTexts_.of(file.attributes, false);
+            row.size = file.size;
+            files_.add(row);
+        }
+        folderTotals_[folder.slot].bytes = total;
     }
 
-    static void insertRow(Statement& insert) {
-        insert.execute();
-        insert.reset();
+    /// The identification marker is never part of the catalog: its rows are not written (their
+    /// numbers are used all the same, and its size counts, as if they were removed afterwards).
+    static bool isMarkerName(QByteArrayView name) {
+        return name.size() == kMarkerBytes.size() &&
+               qstrnicmp(name.data(), kMarkerBytes.data(), name.size()) == 0;
     }
 
-    void writeFolderRow(std::int64_t id, const DirectoryEntry& folder, std::int64_t parent, int depth,
-                        const DescriptIon& descriptions) {
-        bindRow(insertFolder_, id, parent, folder.created, folder.accessed, folder.modified, depth);
-        bindName(insertFolder_, folder);
-        insertFolder_.bind(4, descriptions.descriptionOf(folder.localName));
-        insertFolder_.bindUtf8(5, attributeTexts_.of(folder.attributes, true)).bindNull(6);
-        insertRow(insertFolder_);
-    }
-
-    void writeFileRow(const DirectoryEntry& file, std::int64_t parent, int depth,
-                      const DescriptIon& descriptions) {
-        bindRow(insertFile_, ++nextId_, parent, file.created, file.accessed, file.modified, depth);
-        bindName(insertFile_, file);
-        insertFile_.bind(4, descriptions.descriptionOf(file.localName));
-        insertFile_.bindUtf8(5, attributeTexts_.of(file.attributes, false)).bind(6, file.size);
-        insertRow(insertFile_);
+    /// Holds the row of a sub-folder of parent; returns its place.
+    std::size_t writeFolderRow(std::int64_t id, const DirectoryEntry& folder, const OpenFolder& parent) {
+        const QByteArrayView name = parent.listing.entries.nameOf(folder);
+        CatalogRow row = rowOf(folder, id, parent.id, parent.depth);
+        const RowTexts texts(name, parent.listing.descriptions);
+        texts.fill(row);
+        row.attrib = attributeTexts_.of(folder.attributes, true);
+        return folders_.add(row);
     }
 
     /// Writes the archive's row and one row per member, adding the members' sizes to total;
     /// false when the archive could not be opened or read to its end.
-    bool writeArchive(const DirectoryEntry& archive, const ArchiveListing& members,
-                      const QString& catalogPath, std::int64_t parent, int depth, std::int64_t& total);
+    bool writeArchive(const DirectoryEntry& archive, QByteArrayView name, const ArchiveListing& members,
+                      const OpenFolder& folder, std::int64_t& total);
 
-    void report(const QString& text) {
+    /// Makes the catalog path of the folder being written ("E:\docs\") that of a folder at
+    /// depth with this name: in walking order its parent is the last folder one level up.
+    void enterPath(int depth, QByteArrayView name) {
+        currentPath_.truncate(pathEnds_[std::size_t(depth) - 1]);
+        currentPath_ += CatalogNameFromLocal(name.data(), name.size());
+        currentPath_ += QLatin1Char('\\');
+        pathEnds_.resize(std::size_t(depth) + 1);
+        pathEnds_.back() = currentPath_.size();
+    }
+
+    void report(const std::function<QString()>& text) {
         if (!clock_.due())
             return;
-        progress_.status(text);
-        progress_.setProgressValue(totals_.folderCount);
+        progress_.status(text());
+        progress_.setProgressValue(ProgressValueOf(totals_.folderCount));
         progress_.pause(0);
     }
 
-    Database& db_;
-    QString t_;
+    QString rootName_;
     const ScanOptions& options_;
     ProgressSink& progress_;
     std::uint64_t rootDevice_;
     ListingReader& listings_;
-    Statement insertFolder_;
-    Statement insertFile_;
+    RowAppender folders_;
+    RowAppender files_;
     AttributeTexts attributeTexts_;
     std::int64_t nextId_ = 0;
-    std::vector<std::pair<std::int64_t, std::int64_t>> folderTotals_; ///< (folder ID, bytes below)
+    std::size_t rootRow_ = 0;
+    std::vector<FolderTotal> folderTotals_; ///< per folder in visiting order; the root first
     ScanTotals totals_;
     ReportClock clock_;
+    QString currentPath_;             ///< the catalog path of the folder being written
+    std::vector<qsizetype> pathEnds_; ///< where each level of it ends, by depth
 };
 
-bool VolumeScan::writeArchive(const DirectoryEntry& archive, const ArchiveListing& members,
-                              const QString& catalogPath, std::int64_t parent, int depth,
-                              std::int64_t& total) {
+bool VolumeScan::writeArchive(const DirectoryEntry& archive, QByteArrayView name,
+                              const ArchiveListing& members, const OpenFolder& folder, std::int64_t& total) {
     if (!members.opened)
         return false;
 
     const std::int64_t archiveId = ++nextId_;
     const std::int64_t accessed =
         archive.accessed < kEarliestArchiveAccess ? archive.modified : archive.accessed;
-    bindRow(insertFolder_, archiveId, parent, archive.created, accessed, archive.modified, depth);
-    bindName(insertFolder_, archive);
-    insertFolder_.bindNull(4)
-        .bindUtf8(5, attributeTexts_.of(archive.attributes, false))
-        .bind(6, archive.size);
-    insertRow(insertFolder_);
-    const QString archivePath = catalogPath + archive.name;
+    CatalogRow row = rowOf(archive, archiveId, folder.id, folder.depth);
+    row.accessed = accessed;
+    const RowTexts texts(name, DescriptIon());
+    texts.fill(row);
+    row.attrib = attributeTexts_.of(archive.attributes, false);
+    row.size = archive.size;
+    folders_.add(row);
+    const auto archivePath = [&] { return currentPath_ + CatalogNameFromLocal(name.data(), name.size()); };
     report(archivePath);
 
-    insertFile_.bindNull(5);
     for (std::size_t i = 0; i < members.members.size(); ++i) {
         if (i % kMemberBatch == kMemberBatch - 1) {
             if (isAbortRequested())
@@ -393,10 +464,21 @@ bool VolumeScan::writeArchive(const DirectoryEntry& archive, const ArchiveListin
             report(archivePath);
         }
         const ArchiveMember& member = members.members[i];
-        bindRow(insertFile_, ++nextId_, archiveId, member.modified, member.modified, member.modified, depth);
-        insertFile_.bind(3, member.name).bind(4, member.folder).bind(6, member.size);
-        insertRow(insertFile_);
         total = SaturatingAdd(total, member.size);
+        const std::int64_t id = ++nextId_;
+        if (isMarkerName(member.name.toUtf8()))
+            continue;
+        const QByteArray memberName = member.name.toUtf8();
+        const QByteArray memberFolder = member.folder.toUtf8();
+        CatalogRow memberRow;
+        memberRow.id = id;
+        memberRow.parent = archiveId;
+        memberRow.name = memberName;
+        memberRow.description = memberFolder;
+        memberRow.size = member.size;
+        memberRow.created = memberRow.accessed = memberRow.modified = member.modified;
+        memberRow.depth = folder.depth;
+        files_.add(memberRow);
     }
     // A damaged entry ended the listing; the caller then records the archive as a file too.
     return members.complete;
@@ -404,12 +486,10 @@ bool VolumeScan::writeArchive(const DirectoryEntry& archive, const ArchiveListin
 
 } // namespace
 
-std::int32_t CountFolders(const QString& localRoot, const ScanOptions& options, ProgressSink& progress) {
-    const QByteArray root = localPathOf(localRoot);
-    std::uint64_t rootDevice = 0;
-    deviceOf(root, rootDevice);
-    FolderCounter counter(options, progress, rootDevice, VolumeTraits::of(root));
-    return counter.run(root);
+std::int64_t CountFolders(const QString& localRoot, const ScanOptions& options, ProgressSink& progress) {
+    FolderTree tree(localPathOf(localRoot));
+    FolderCounter counter(options, progress, tree);
+    return counter.run();
 }
 
 ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
@@ -420,30 +500,23 @@ ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, 
         return nothing;
     }
     const Clock::time_point start = Clock::now();
-    const QByteArray root = localPathOf(localRoot);
     // A root that cannot be read gives the root row alone.
-    std::uint64_t rootDevice = 0;
-    deviceOf(root, rootDevice);
+    FolderTree tree(localPathOf(localRoot));
 
     QString rootName = driveName;
     while (rootName.endsWith(QLatin1Char('\\')))
         rootName.chop(1);
 
-    ListingReader listings(root, VolumeTraits::of(root), options, rootDevice);
-    VolumeScan scan(db, t, options, progress, rootDevice, listings);
-    scan.writeRootRow(rootName);
-    scan.scanFolder(withBackslash(rootName), 1, 0);
+    ListingReader listings(tree, traitsOf(tree), options);
+    VolumeScan scan(db, t, rootName, options, progress, tree.rootDevice(), listings);
+    scan.writeRootRow();
+    scan.walk();
 
     ScanTotals totals = scan.totals();
     totals.aborted = isAbortRequested();
-    if (!totals.aborted) {
-        scan.storeFolderSizes();
+    scan.writeFolderRows(!totals.aborted);
+    if (!totals.aborted)
         CreateVolumeIndexes(db, t);
-    }
-    // The identification marker is never part of the catalog.
-    Statement removeMarker = db.prepare(QStringLiteral("DELETE FROM %1 WHERE \"name\" = ?1 COLLATE NOCASE")
-                                            .arg(quoteIdentifier(FilesTable(t))));
-    removeMarker.bind(1, kMarkerFileName).execute();
     totals.elapsedSeconds =
         std::int32_t(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count());
     return totals;

@@ -21,7 +21,6 @@ const QString kUnusableMarker = QStringLiteral(
     "line of text (at most %1 bytes) without \"_\" or control characters.  Correct or delete the file, then "
     "catalog the volume again.");
 
-constexpr const char* kMarkerFileBytes = "Mendor.cat";
 // Only this much of the marker is read: its one line is a number of about ten digits.
 constexpr qsizetype kMarkerReadLimit = 255;
 
@@ -79,7 +78,7 @@ struct MarkerRead {
 
 MarkerRead ReadMarker(int rootFd) {
     MarkerRead result;
-    const FileDescriptor file = OpenRegularFileAt(rootFd, kMarkerFileBytes);
+    const FileDescriptor file = OpenRegularFileAt(rootFd, kMarkerFileName);
     QByteArray prefix;
     bool complete = false;
     if (!file.isOpen() || !ReadAtMost(file.get(), kMarkerReadLimit, prefix, complete))
@@ -187,7 +186,7 @@ QString IdentifyVolume(const DriveMedium& medium, int volumeType, Prompter& prom
         // A marker that was just written but does not read back counts as not writable.
         FileDescriptor file;
         const QByteArray line = UnusedMarkerNumber(identityTaken).toLatin1() + "\r\n";
-        if (written || !ReplaceRegularFileAt(rootFd.get(), kMarkerFileBytes, line, file))
+        if (written || !ReplaceRegularFileAt(rootFd.get(), kMarkerFileName, line, file))
             break;
         medium.hideFile(file.get());
         written = true;

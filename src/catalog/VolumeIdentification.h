@@ -18,7 +18,7 @@
 
 namespace mendor {
 
-inline const QString kMarkerFileName = QStringLiteral("Mendor.cat");
+inline constexpr char kMarkerFileName[] = "Mendor.cat";
 inline const QString kIdentifyTitle = QStringLiteral(" Identify This Disk");
 
 /// A new marker number from the local date and time: (year - 1996) * 31,536,000 + (M + day) *

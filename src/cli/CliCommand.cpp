@@ -5,6 +5,7 @@
 #include "cli/TerminalProgress.h"
 
 #include <cstdio>
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -50,6 +51,15 @@ QTextStream& err() {
 
 void printJson(const QJsonArray& rows) {
     out() << QJsonDocument(rows).toJson(QJsonDocument::Compact) << Qt::endl;
+}
+
+QString ParseErrorText(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return parser.errorText();
+    const QString& name = unknown.first();
+    return QStringLiteral("Unknown option '%1'.")
+        .arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
 }
 
 int fail(const QString& message) {

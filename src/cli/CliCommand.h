@@ -104,6 +104,9 @@ QTextStream& err();
 /// Prints rows as one JSON array (one line) on standard output.
 void printJson(const QJsonArray& rows);
 
+/// Why parser refused the command line; an unknown option is named as it was typed.
+QString ParseErrorText(const QCommandLineParser& parser);
+
 /// Prints message on standard error and returns kExitFailed.
 int fail(const QString& message);
 

@@ -78,6 +78,7 @@ CopyReport TerminalCopyRunner::copy(const MediumPath& source, const QString& des
     lastStatus_.invalidate();
     const CopyReport report = CopyItem(source, QFile::encodeName(destinationFolder), *this);
     shown_ = nullptr;
+    copiedFiles_ += report.copiedFiles;
     TerminalProgress::clearLine();
     for (const CopyFailure& failure : report.failures)
         err() << failure.path << ": " << failure.reason << Qt::endl;
@@ -104,6 +105,7 @@ OverwriteAnswer TerminalCopyRunner::confirmOverwrite(const QString& destinationP
     case ReplacePolicy::All:
         return OverwriteAnswer::YesToAll;
     case ReplacePolicy::None:
+        ++keptFiles_;
         return OverwriteAnswer::No;
     case ReplacePolicy::Ask:
         break;
@@ -121,8 +123,10 @@ OverwriteAnswer TerminalCopyRunner::confirmOverwrite(const QString& destinationP
             return OverwriteAnswer::Yes;
         if (answer == QLatin1String("a"))
             return OverwriteAnswer::YesToAll;
-        if (answer == QLatin1String("n"))
+        if (answer == QLatin1String("n")) {
+            ++keptFiles_;
             return OverwriteAnswer::No;
+        }
         if (answer == QLatin1String("c") || answer.isEmpty())
             return OverwriteAnswer::Cancel;
     }

@@ -6,6 +6,7 @@
 #include "retrieve/ItemFinder.h"
 #include "retrieve/RetrieveItem.h"
 
+#include <cstdint>
 #include <optional>
 #include <QElapsedTimer>
 #include <QString>
@@ -39,6 +40,8 @@ class TerminalCopyRunner : public CopyRunner, private CopyObserver {
 public:
     explicit TerminalCopyRunner(ReplacePolicy policy) : policy_(policy) {}
     CopyReport copy(const MediumPath& source, const QString& destinationFolder) override;
+    /// Every file met was already there and kept: the copies changed nothing.
+    bool changedNothing() const { return copiedFiles_ == 0 && keptFiles_ > 0; }
 
 private:
     void progress(const CopyProgress& progress) override;
@@ -48,6 +51,8 @@ private:
     ReplacePolicy policy_;
     TerminalProgress* shown_ = nullptr;
     QElapsedTimer lastStatus_;
+    std::int64_t copiedFiles_ = 0;
+    std::int64_t keptFiles_ = 0;
 };
 
 } // namespace mendor::cli

@@ -47,10 +47,6 @@ private:
     struct sigaction previous_ {};
 };
 
-QString dashed(const QString& name) {
-    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-}
-
 /// Why the positional arguments do not fit the command; empty when they do.
 QString argumentCountProblem(const CliCommand& command, const QStringList& given) {
     qsizetype required = 0;
@@ -84,13 +80,8 @@ int RunCommand(const CliCommand& command, const QStringList& arguments) {
     QCommandLineParser parser;
     for (const CliOption& option : command.options + QList{HelpOption()})
         parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
-    if (!parser.parse(QStringList{command.name} + arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return usageError(command.name,
-                          unknown.isEmpty()
-                              ? parser.errorText()
-                              : QStringLiteral("Unknown option '%1'.").arg(dashed(unknown.first())));
-    }
+    if (!parser.parse(QStringList{command.name} + arguments))
+        return usageError(command.name, ParseErrorText(parser));
     if (parser.isSet(QStringLiteral("help"))) {
         out() << CommandHelp(command);
         return kExitDone;

@@ -21,6 +21,8 @@ int RunCompact(const QCommandLineParser& parsed) {
     TerminalProgress progress;
     if (arguments.isEmpty()) {
         const qsizetype all = DatabaseFileNames(gDataPath).size();
+        if (all == 0)
+            return fail(QStringLiteral("There are no databases to compact."));
         const bool everyOne = CompactAllDatabases(prompter, progress) == all;
         return everyOne && prompter.messageCount() == 0 ? kExitDone : kExitFailed;
     }

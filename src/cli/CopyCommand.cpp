@@ -49,7 +49,12 @@ int RunCopy(const QCommandLineParser& parsed) {
                                         : ReplacePolicy::Ask);
     CliPrompter prompter;
     const CopyCommandResult result = CopyItemsTo(items, to.absoluteFilePath(), finder, runner, prompter);
-    return result.promptCancelled || result.aborted || result.failed ? kExitFailed : kExitDone;
+    if (result.promptCancelled || result.aborted || result.failed)
+        return kExitFailed;
+    if (runner.changedNothing())
+        return fail(
+            QStringLiteral("Nothing was copied: every file is already in %1.").arg(to.absoluteFilePath()));
+    return kExitDone;
 }
 
 const CliCommandRegistrar registrar({

@@ -96,6 +96,8 @@ int RunExportCommand(const QCommandLineParser& parsed) {
             return kExitFailed;
         items += *named;
     }
+    if (items.isEmpty())
+        return fail(QStringLiteral("There are no volumes to export; %1 was not written.").arg(out));
 
     ExportResult result;
     {

@@ -34,6 +34,11 @@ int RunMap(const QCommandLineParser& parsed) {
     ProfileFile settings(SettingsFilePath());
 
     if (remove) {
+        const bool mapped =
+            !settings.readString(kDrivesSection, QString(letter) + QLatin1Char(':'), QString()).isEmpty() ||
+            !settings.readString(kDrivesSection, QString(letter), QString()).isEmpty();
+        if (!mapped)
+            return fail(QStringLiteral("%1: is not mapped.").arg(letter));
         // Both spellings of the key are read, so neither may be left behind.
         bool ok = settings.writeString(kDrivesSection, QString(letter) + QLatin1Char(':'), QString());
         if (!settings.readString(kDrivesSection, QString(letter), QString()).isEmpty())

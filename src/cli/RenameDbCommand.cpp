@@ -14,6 +14,8 @@ int RunRenameDb(const QCommandLineParser& parsed) {
     const QStringList arguments = parsed.positionalArguments();
     if (arguments.at(1).isEmpty())
         return usageError(QStringLiteral("rename-db"), QStringLiteral("The new name is empty."));
+    if (arguments.at(1) == arguments.at(0))
+        return fail(QStringLiteral("The database %1 already has that name.").arg(arguments.at(0)));
     if (!existingDatabase(arguments.at(0)))
         return kExitFailed;
     CliPrompter prompter;

@@ -14,6 +14,8 @@ int RunRenameVolume(const QCommandLineParser& parsed) {
     const QStringList arguments = parsed.positionalArguments();
     if (arguments.at(2).isEmpty())
         return usageError(QStringLiteral("rename-volume"), QStringLiteral("The new name is empty."));
+    if (arguments.at(2) == arguments.at(1))
+        return fail(QStringLiteral("The volume %1 already has that name.").arg(arguments.at(1)));
     const std::optional<QString> key = volumeKeyByName(arguments.at(0), arguments.at(1));
     if (!key)
         return kExitFailed;

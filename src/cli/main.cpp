@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     for (const CliOption& option : GlobalOptions())
         parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
     if (!parser.parse(QCoreApplication::arguments()))
-        return programUsageError(parser.errorText());
+        return programUsageError(ParseErrorText(parser));
     if (parser.isSet(QStringLiteral("version"))) {
         out() << "mendor-cli " << MENDOR_VERSION << Qt::endl;
         return kExitDone;

@@ -1,16 +1,16 @@
 #include "platform/DirectoryReader.h"
 
-#include "platform/NameMapping.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -40,8 +40,10 @@ constexpr const char* kDosAttrib = "user.DOSATTRIB";
 // Seconds from 1601-01-01 (FILETIME's epoch) to 1970-01-01.
 constexpr std::int64_t kFileTimeEpochOffset = 11644473600LL;
 
-bool hasXattr(const char* path, const char* name) {
-    return lgetxattr(path, name, nullptr, 0) >= 0;
+constexpr std::size_t kListingBufferSize = 64 * 1024;
+
+bool hasXattr(int fd, const char* name) {
+    return fgetxattr(fd, name, nullptr, 0) >= 0;
 }
 
 bool readU32Xattr(const char* path, const char* name, std::uint32_t& value) {
@@ -52,27 +54,26 @@ bool readU64Xattr(const char* path, const char* name, std::uint64_t& value) {
     return lgetxattr(path, name, &value, sizeof value) == ssize_t(sizeof value);
 }
 
-bool fatIoctlAnswers(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::uint32_t attributes = 0;
-    const bool answered = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0;
-    ::close(fd);
-    return answered;
-}
-
-VolumeTraits::AttributeSource derivedSourceFor(const char* root) {
+VolumeTraits::AttributeSource derivedSourceFor(int rootFd) {
     // Samba and Wine keep HIDDEN and SYSTEM in user.DOSATTRIB; a volume used that way carries it
     // on its root folder too, and only then is every entry asked for it.
-    return hasXattr(root, kDosAttrib) ? VolumeTraits::AttributeSource::DerivedWithDosAttrib
-                                      : VolumeTraits::AttributeSource::Derived;
+    return hasXattr(rootFd, kDosAttrib) ? VolumeTraits::AttributeSource::DerivedWithDosAttrib
+                                        : VolumeTraits::AttributeSource::Derived;
+}
+
+/// A path that names the entry name of the open folder folderFd without following a link in
+/// it, for the calls that take only paths (the xattr ones): /proc/self/fd/N/name.
+std::string entryPath(int folderFd, const char* name) {
+    return "/proc/self/fd/" + std::to_string(folderFd) + '/' + name;
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 } // namespace
 
-std::uint32_t DeriveAttributes(std::uint32_t mode, const QByteArray& localName,
-                               std::uint64_t statxAttributes) {
+std::uint32_t DeriveAttributes(std::uint32_t mode, QByteArrayView localName, std::uint64_t statxAttributes) {
     std::uint32_t attributes = S_ISDIR(mode) ? kAttributeDirectory : kAttributeArchive;
     if ((mode & 0222) == 0)
         attributes |= kAttributeReadOnly;
@@ -103,127 +104,136 @@ std::uint32_t WithNormalRule(std::uint32_t attributes) {
     return others == 0 ? std::uint32_t(kAttributeNormal) : others;
 }
 
-VolumeTraits VolumeTraits::of(const QByteArray& localRoot) {
+VolumeTraits VolumeTraits::of(int rootFd) {
     using Source = AttributeSource;
     VolumeTraits traits;
-    const char* root = localRoot.constData();
     struct statfs fs {};
-    if (statfs(root, &fs) != 0)
+    if (fstatfs(rootFd, &fs) != 0)
         return traits;
     switch (long(fs.f_type)) {
     case kMsdosMagic:
-    case kExfatMagic:
+    case kExfatMagic: {
         // exFAT answers the FAT ioctl only on recent kernels.
-        traits.source = fatIoctlAnswers(root) ? Source::FatIoctl : derivedSourceFor(root);
+        std::uint32_t attributes = 0;
+        traits.source = ioctl(rootFd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0 ? Source::FatIoctl
+                                                                                  : derivedSourceFor(rootFd);
         break;
+    }
     case kNtfsMagic:
     case kNtfs3Magic:
         traits.source = Source::NtfsXattr;
         break;
     case kFuseMagic:
-        traits.source = hasXattr(root, kNtfsAttrib) ? Source::NtfsXattr : derivedSourceFor(root);
+        traits.source = hasXattr(rootFd, kNtfsAttrib) ? Source::NtfsXattr : derivedSourceFor(rootFd);
         break;
     case kCifsMagic:
     case kSmb2Magic:
-        traits.source = hasXattr(root, kCifsAttrib)   ? Source::CifsXattr
-                        : hasXattr(root, kSmb3Attrib) ? Source::Smb3Xattr
-                                                      : Source::Derived;
+        traits.source = hasXattr(rootFd, kCifsAttrib)   ? Source::CifsXattr
+                        : hasXattr(rootFd, kSmb3Attrib) ? Source::Smb3Xattr
+                                                        : Source::Derived;
         break;
     case kIsoMagic:
     case kUdfMagic:
         traits.readOnlyMedium = true;
         break;
     default:
-        traits.source = derivedSourceFor(root);
+        traits.source = derivedSourceFor(rootFd);
         break;
     }
     return traits;
 }
 
-DirectoryReader::DirectoryReader(const QByteArray& localPath, const VolumeTraits& traits)
-    : traits_(traits), localPath_(localPath) {
-    open(::open(localPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+DirectoryEntry* DirectoryListing::add(QByteArrayView name) {
+    const std::size_t offset = names_.size();
+    if (offset + std::size_t(name.size()) + 1 > std::numeric_limits<std::uint32_t>::max())
+        return nullptr;
+    names_.append(name.data(), std::size_t(name.size()));
+    names_.push_back('\0');
+    DirectoryEntry& entry = entries_.emplace_back();
+    entry.nameOffset = std::uint32_t(offset);
+    entry.nameLength = std::uint32_t(name.size());
+    return &entry;
 }
 
-DirectoryReader::DirectoryReader(const DirectoryReader& parent, const QByteArray& localName)
-    : traits_(parent.traits_), localPath_(parent.entryPath(localName)) {
-    if (parent.fd_ >= 0)
-        open(::openat(parent.fd_, localName.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+void DirectoryListing::dropLast() {
+    names_.resize(entries_.back().nameOffset);
+    entries_.pop_back();
 }
 
-DirectoryReader::~DirectoryReader() {
-    if (dir_)
-        closedir(dir_);
-}
+DirectoryReader::DirectoryReader(const VolumeTraits& traits) : traits_(traits), buffer_(kListingBufferSize) {}
 
-void DirectoryReader::open(int fd) {
-    if (fd < 0)
-        return;
-    dir_ = fdopendir(fd);
-    if (!dir_) {
-        ::close(fd);
-        return;
-    }
-    fd_ = fd;
-}
-
-QByteArray DirectoryReader::entryPath(const QByteArray& localName) const {
-    QByteArray path = localPath_;
-    if (!path.endsWith('/'))
-        path.append('/');
-    return path.append(localName);
-}
-
-bool DirectoryReader::next(DirectoryEntry& entry, Detail detail) {
-    if (!dir_)
-        return false;
+bool DirectoryReader::read(int folderFd, DirectoryListing& listing, Detail detail) {
+    // The records getdents64 fills the buffer with: inode, offset, record length, type, name.
+    constexpr std::size_t kInodeAt = 0;
+    constexpr std::size_t kLengthAt = 16;
+    constexpr std::size_t kTypeAt = 18;
+    constexpr std::size_t kNameAt = 19;
     for (;;) {
-        errno = 0;
-        const dirent* found = readdir(dir_);
-        if (!found)
+        const long got = syscall(SYS_getdents64, folderFd, buffer_.data(), buffer_.size());
+        if (got == 0)
+            return true;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
             return false;
-        const char* name = found->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        entry.localName = QByteArray(name, qsizetype(std::strlen(name)));
-        if (detail == Detail::FoldersOnly && found->d_type != DT_DIR && found->d_type != DT_UNKNOWN) {
-            entry.kind = found->d_type == DT_REG ? EntryKind::RegularFile : EntryKind::Other;
-            return true;
         }
-        if (stat(entry, detail))
-            return true;
+        for (long at = 0; at < got;) {
+            const char* record = buffer_.data() + at;
+            std::uint16_t length = 0;
+            std::memcpy(&length, record + kLengthAt, sizeof length);
+            at += length;
+            const char* name = record + kNameAt;
+            if (isDotOrDotDot(name))
+                continue;
+            DirectoryEntry* entry = listing.add(QByteArrayView(name, qsizetype(std::strlen(name))));
+            if (!entry)
+                return false;
+            std::memcpy(&entry->inode, record + kInodeAt, sizeof entry->inode);
+            const auto type = static_cast<unsigned char>(record[kTypeAt]);
+            if (detail == Detail::FoldersOnly && type != DT_UNKNOWN) {
+                entry->kind = type == DT_DIR   ? EntryKind::Folder
+                              : type == DT_REG ? EntryKind::RegularFile
+                                               : EntryKind::Other;
+                continue;
+            }
+            if (!stat(folderFd, name, *entry, detail))
+                listing.dropLast();
+        }
     }
 }
 
-bool DirectoryReader::stat(DirectoryEntry& entry, Detail detail) {
+bool DirectoryReader::stat(int folderFd, const char* name, DirectoryEntry& entry, Detail detail) {
     struct statx info {};
-    if (statx(fd_, entry.localName.constData(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-              STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+    if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
+              &info) != 0)
         return false;
     const std::uint32_t mode = info.stx_mode;
     entry.kind = S_ISDIR(mode)   ? EntryKind::Folder
                  : S_ISREG(mode) ? EntryKind::RegularFile
                                  : EntryKind::Other;
     entry.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    entry.inode = info.stx_ino;
     if (detail == Detail::FoldersOnly)
         return true;
 
-    entry.name = CatalogNameFromLocal(entry.localName);
-    // Folders report no size, as on Windows; FIFOs, sockets and devices have no length of their own.
+    // Folders report no size, as on Windows; FIFOs, sockets and devices have no length of their
+    // own. A length beyond every signed total (a file system may claim one) is held there.
+    const bool hasLength = entry.kind == EntryKind::RegularFile || S_ISLNK(mode);
     entry.size =
-        entry.kind == EntryKind::Folder || S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode)
-            ? 0
-            : std::int64_t(std::min<std::uint64_t>(info.stx_size, std::numeric_limits<std::int64_t>::max()));
+        hasLength
+            ? std::int64_t(std::min<std::uint64_t>(info.stx_size, std::numeric_limits<std::int64_t>::max()))
+            : 0;
     entry.accessed = info.stx_atime.tv_sec;
     entry.modified = info.stx_mtime.tv_sec;
     // Some file systems set the btime bit but leave the time 0: that is no creation time.
     const bool hasCreationTime = (info.stx_mask & STATX_BTIME) && info.stx_btime.tv_sec != 0;
     entry.created = hasCreationTime ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
-    readAttributes(entry, mode, info.stx_attributes, hasCreationTime);
+    readAttributes(folderFd, name, entry, mode, info.stx_attributes, hasCreationTime);
     return true;
 }
 
-void DirectoryReader::readAttributes(DirectoryEntry& entry, std::uint32_t mode, std::uint64_t statxAttributes,
+void DirectoryReader::readAttributes(int folderFd, const char* name, DirectoryEntry& entry,
+                                     std::uint32_t mode, std::uint64_t statxAttributes,
                                      bool hasCreationTime) {
     using Source = VolumeTraits::AttributeSource;
     std::uint32_t attributes = 0;
@@ -236,7 +246,7 @@ void DirectoryReader::readAttributes(DirectoryEntry& entry, std::uint32_t mode, 
         if (entry.kind == EntryKind::Folder || entry.kind == EntryKind::RegularFile) {
             const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
                               (entry.kind == EntryKind::Folder ? O_DIRECTORY : 0);
-            const int fd = ::openat(fd_, entry.localName.constData(), flags);
+            const int fd = ::openat(folderFd, name, flags);
             if (fd >= 0) {
                 known = ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0;
                 ::close(fd);
@@ -248,27 +258,27 @@ void DirectoryReader::readAttributes(DirectoryEntry& entry, std::uint32_t mode, 
     case Source::NtfsXattr:
     case Source::CifsXattr:
     case Source::Smb3Xattr: {
-        const QByteArray path = entryPath(entry.localName);
-        const char* name = traits_.source == Source::NtfsXattr   ? kNtfsAttrib
-                           : traits_.source == Source::CifsXattr ? kCifsAttrib
-                                                                 : kSmb3Attrib;
-        known = readU32Xattr(path.constData(), name, attributes);
+        const std::string path = entryPath(folderFd, name);
+        const char* attributeName = traits_.source == Source::NtfsXattr   ? kNtfsAttrib
+                                    : traits_.source == Source::CifsXattr ? kCifsAttrib
+                                                                          : kSmb3Attrib;
+        known = readU32Xattr(path.c_str(), attributeName, attributes);
         if (!hasCreationTime) {
             std::uint64_t fileTime = 0;
             const char* timeName =
                 traits_.source == Source::NtfsXattr ? kNtfsCreationTime : kCifsCreationTime;
-            if (readU64Xattr(path.constData(), timeName, fileTime) && fileTime != 0)
+            if (readU64Xattr(path.c_str(), timeName, fileTime) && fileTime != 0)
                 entry.created = UnixSecondsFromFileTime(fileTime);
         }
         break;
     }
     }
     if (!known) {
-        attributes = DeriveAttributes(mode, entry.localName, statxAttributes);
+        attributes = DeriveAttributes(mode, QByteArrayView(name, entry.nameLength), statxAttributes);
         if (traits_.source == Source::DerivedWithDosAttrib) {
             char value[64];
             const ssize_t length =
-                lgetxattr(entryPath(entry.localName).constData(), kDosAttrib, value, sizeof value);
+                lgetxattr(entryPath(folderFd, name).c_str(), kDosAttrib, value, sizeof value);
             if (length > 0)
                 attributes |= HiddenSystemFromDosAttrib(QByteArray(value, length));
         }

@@ -1,8 +1,8 @@
 #pragma once
 // One folder's entries as a Windows directory search reports them: names, sizes, the DOS
-// attribute bits and the three dates. Entries are read with readdir and statx relative to the
-// folder's descriptor; symbolic links are never followed and FIFOs, sockets and devices are
-// never opened.
+// attribute bits and the three dates. Entries are read with getdents64 and statx relative to the
+// open folder, by their raw name bytes; symbolic links are never followed and FIFOs, sockets and
+// devices are never opened.
 //
 // Attributes come from the file system itself where it keeps DOS attributes (the FAT attribute
 // ioctl, the NTFS and SMB attribute xattrs) and are otherwise derived from the POSIX mode:
@@ -16,9 +16,10 @@
 // kernel converts them with its own time-zone setting, so a stick written elsewhere may show
 // times off by the writer's UTC offset; nothing here can tell.
 #include <cstdint>
-#include <dirent.h>
 #include <QByteArray>
-#include <QString>
+#include <QByteArrayView>
+#include <string>
+#include <vector>
 
 namespace mendor {
 
@@ -39,18 +40,45 @@ enum class EntryKind : std::uint8_t {
     Other,       ///< symbolic links, FIFOs, sockets and devices: files of their own
 };
 
+/// One entry of a folder. Its name is kept in the listing's name buffer, so reading an entry
+/// allocates nothing of its own.
 struct DirectoryEntry {
-    QByteArray localName; ///< the name's bytes on the file system
-    QString name;         ///< the catalog form of the name
+    std::uint32_t nameOffset = 0; ///< where the name's bytes begin in the listing's buffer
+    std::uint32_t nameLength = 0;
     EntryKind kind = EntryKind::Other;
-    std::int64_t size = 0;        ///< bytes; 0 for folders, FIFOs, sockets and devices
     std::uint32_t attributes = 0; ///< FileAttribute bits, as the file system keeps them
+    std::int64_t size = 0;        ///< bytes; 0 for folders, FIFOs, sockets and devices
     std::int64_t created = 0;     ///< UTC seconds since 1970
     std::int64_t accessed = 0;
     std::int64_t modified = 0;
     std::uint64_t device = 0; ///< the file system the entry lives on
+    std::uint64_t inode = 0;
 
     bool isFolder() const { return kind == EntryKind::Folder; }
+};
+
+/// A folder's entries in the file system's order, their names in one buffer (each followed by
+/// a NUL, so that it can be handed to the system as it stands).
+class DirectoryListing {
+public:
+    const std::vector<DirectoryEntry>& entries() const { return entries_; }
+    std::vector<DirectoryEntry>& entries() { return entries_; }
+    QByteArrayView nameOf(const DirectoryEntry& entry) const {
+        return QByteArrayView(names_.data() + entry.nameOffset, entry.nameLength);
+    }
+    const char* cNameOf(const DirectoryEntry& entry) const { return names_.data() + entry.nameOffset; }
+    /// The memory the listing holds, for budgets of listings waiting in memory.
+    std::size_t bytes() const { return names_.capacity() + entries_.capacity() * sizeof(DirectoryEntry); }
+
+    /// Adds an entry named name and returns it for its fields to be filled; null when the
+    /// listing cannot hold another name (4 GiB of names in one folder).
+    DirectoryEntry* add(QByteArrayView name);
+    /// Removes the last entry added.
+    void dropLast();
+
+private:
+    std::string names_;
+    std::vector<DirectoryEntry> entries_;
 };
 
 /// Where a volume's attributes and creation times come from; decided once per volume from its
@@ -67,51 +95,37 @@ struct VolumeTraits {
     AttributeSource source = AttributeSource::Derived;
     bool readOnlyMedium = false; ///< ISO 9660 and UDF: every file is read-only
 
-    /// The traits of the volume whose root folder is localRoot.
-    static VolumeTraits of(const QByteArray& localRoot);
+    /// The traits of the volume whose root folder is open as rootFd.
+    static VolumeTraits of(int rootFd);
 };
 
+/// Reads folders, one after the other, with a buffer of its own (one reader per thread).
 class DirectoryReader {
 public:
     enum class Detail : std::uint8_t {
         Full,        ///< everything in DirectoryEntry
-        FoldersOnly, ///< kind and localName of every entry; the rest (and the stat call) only
-                     ///< for folders and entries whose kind the listing does not tell
+        FoldersOnly, ///< the kind of every entry, and nothing else; a stat call only for entries
+                     ///< whose kind the listing does not tell
     };
 
-    /// Opens a folder by its local path.
-    DirectoryReader(const QByteArray& localPath, const VolumeTraits& traits);
-    /// Opens the sub-folder localName of an open reader; a symbolic link is not followed.
-    DirectoryReader(const DirectoryReader& parent, const QByteArray& localName);
-    ~DirectoryReader();
-    DirectoryReader(const DirectoryReader&) = delete;
-    DirectoryReader& operator=(const DirectoryReader&) = delete;
+    explicit DirectoryReader(const VolumeTraits& traits);
 
-    bool isOpen() const { return dir_ != nullptr; }
-    /// The open folder, for opening its entries by name.
-    int fd() const { return fd_; }
-    const QByteArray& localPath() const { return localPath_; }
-
-    /// The next entry other than "." and ".."; false at the end or when the folder cannot be
-    /// read further. An entry that vanished between listing and stat is skipped.
-    bool next(DirectoryEntry& entry, Detail detail = Detail::Full);
+    /// Appends the entries of the open folder folderFd other than "." and ".." to listing. An
+    /// entry that vanished between listing and stat is skipped. False when the folder could not
+    /// be read to its end (the entries read before stay).
+    bool read(int folderFd, DirectoryListing& listing, Detail detail = Detail::Full);
 
 private:
-    void open(int fd);
-    bool stat(DirectoryEntry& entry, Detail detail);
-    void readAttributes(DirectoryEntry& entry, std::uint32_t mode, std::uint64_t statxAttributes,
-                        bool hasCreationTime);
-    QByteArray entryPath(const QByteArray& localName) const;
+    bool stat(int folderFd, const char* name, DirectoryEntry& entry, Detail detail);
+    void readAttributes(int folderFd, const char* name, DirectoryEntry& entry, std::uint32_t mode,
+                        std::uint64_t statxAttributes, bool hasCreationTime);
 
     VolumeTraits traits_;
-    QByteArray localPath_;
-    DIR* dir_ = nullptr;
-    int fd_ = -1;
+    std::vector<char> buffer_;
 };
 
 /// The attribute bits derived from a POSIX mode, the entry's name and its statx attributes.
-std::uint32_t DeriveAttributes(std::uint32_t mode, const QByteArray& localName,
-                               std::uint64_t statxAttributes);
+std::uint32_t DeriveAttributes(std::uint32_t mode, QByteArrayView localName, std::uint64_t statxAttributes);
 
 /// The HIDDEN and SYSTEM bits of a user.DOSATTRIB value written as hex text ("0x22"); 0 for
 /// any other form.

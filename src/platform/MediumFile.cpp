@@ -1,5 +1,7 @@
 #include "platform/MediumFile.h"
 
+#include "shell/SafeFileWrite.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -22,22 +24,6 @@ bool isSameRegularFile(int fd, const struct stat& before) {
     struct stat now {};
     return ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && now.st_dev == before.st_dev &&
            now.st_ino == before.st_ino;
-}
-
-bool writeAll(int fd, const QByteArray& content) {
-    const char* data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, std::size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
 }
 
 } // namespace
@@ -127,7 +113,7 @@ bool ReplaceRegularFileAt(int folderFd, const char* name, const QByteArray& cont
     if (::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1 ||
         (existed && (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino)))
         return false;
-    if (::ftruncate(fd.get(), 0) != 0 || !writeAll(fd.get(), content) || ::fsync(fd.get()) != 0)
+    if (::ftruncate(fd.get(), 0) != 0 || !WriteAll(fd.get(), content) || ::fsync(fd.get()) != 0)
         return false;
     written = std::move(fd);
     return true;

@@ -121,6 +121,25 @@ QString CatalogNameFromLocal(const char* bytes, qsizetype length) {
     return out;
 }
 
+bool IsOwnCatalogName(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            if (*p == '\\')
+                return false;
+            ++p;
+            continue;
+        }
+        char32_t c = 0;
+        const int n = DecodeUtf8(p, end, c);
+        if (n == 0 || IsReservedCodePoint(c))
+            return false;
+        p += n;
+    }
+    return true;
+}
+
 QString CatalogNameFromLocal(const QByteArray& bytes) {
     return CatalogNameFromLocal(bytes.constData(), bytes.size());
 }

@@ -14,11 +14,15 @@
 // LocalNameFromCatalog(CatalogNameFromLocal(b)) == b for every byte string b. Pure-ASCII names
 // without a backslash, by far the most common, are copied without any decoding work.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace mendor {
 
 QString CatalogNameFromLocal(const QByteArray& bytes);
+/// True when the catalog name of these bytes is their own UTF-8 text: valid UTF-8 without a
+/// backslash or a character the mapping uses. Such a name needs no conversion at all.
+bool IsOwnCatalogName(QByteArrayView bytes);
 QString CatalogNameFromLocal(const char* bytes, qsizetype length);
 
 QByteArray LocalNameFromCatalog(const QString& name);

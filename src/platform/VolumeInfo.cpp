@@ -1,18 +1,22 @@
 #include "platform/VolumeInfo.h"
 
 #include "platform/EjectService.h"
+#include "platform/MediumFile.h"
 #include "platform/MountTable.h"
 #include "platform/UDisksEjectService.h"
 #include "platform/VolumeProbe.h"
 #include "platform/VolumeSuperblock.h"
 
+#include <climits>
 #include <condition_variable>
 #include <fcntl.h>
+#include <functional>
 #include <linux/cdrom.h>
 #include <linux/fs.h>
 #include <linux/msdos_fs.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -20,6 +24,7 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
@@ -35,6 +40,39 @@ struct FsUuid {
 constexpr unsigned long kGetFsUuid = _IOR(0x15, 0, FsUuid);
 
 constexpr int kStatTimeoutSeconds = 5;
+
+/// Asks question on a thread that may be left behind, holding only its own shared state: a call
+/// on a hung network share blocks in the kernel. nullopt when no answer comes in time.
+template <typename Answer>
+std::optional<Answer> AskWithTimeout(std::function<std::optional<Answer>()> question) {
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::optional<Answer> answer;
+    };
+    auto shared = std::make_shared<Shared>();
+    std::thread([shared, question = std::move(question)] {
+        std::optional<Answer> answer = question();
+        const std::lock_guard lock(shared->mutex);
+        shared->answer = std::move(answer);
+        shared->finished = true;
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock lock(shared->mutex);
+    if (!shared->done.wait_for(lock, std::chrono::seconds(kStatTimeoutSeconds),
+                               [&] { return shared->finished; }))
+        return std::nullopt;
+    return shared->answer;
+}
+
+/// count units of unitSize bytes, held at the largest value a size can have.
+std::int64_t BytesOf(std::uint64_t count, std::uint64_t unitSize) {
+    std::uint64_t bytes = 0;
+    if (__builtin_mul_overflow(count, unitSize, &bytes) || bytes > std::uint64_t(INT64_MAX))
+        return INT64_MAX;
+    return std::int64_t(bytes);
+}
 
 /// A file descriptor closed on every path.
 class Fd {
@@ -206,37 +244,19 @@ DiskSpace DiskSpaceOf(const DriveInfo& drive) {
     const QString root = CurrentRootOf(drive);
     if (root.isEmpty())
         return {};
-
-    // statvfs of a hung network share blocks in the kernel: ask from a thread that may be left
-    // behind, holding only its own shared state.
-    struct Shared {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        bool ok = false;
-        struct statvfs result {};
-    };
-    auto shared = std::make_shared<Shared>();
-    std::thread([shared, path = QFile::encodeName(root)] {
-        struct statvfs st {};
-        const bool ok = ::statvfs(path.constData(), &st) == 0;
-        const std::lock_guard lock(shared->mutex);
-        shared->result = st;
-        shared->ok = ok;
-        shared->finished = true;
-        shared->done.notify_all();
-    }).detach();
-    std::unique_lock lock(shared->mutex);
-    if (!shared->done.wait_for(lock, std::chrono::seconds(kStatTimeoutSeconds),
-                               [&] { return shared->finished; }) ||
-        !shared->ok)
+    const auto answer =
+        AskWithTimeout<struct statvfs>([path = QFile::encodeName(root)]() -> std::optional<struct statvfs> {
+            struct statvfs st {};
+            if (::statvfs(path.constData(), &st) != 0)
+                return std::nullopt;
+            return st;
+        });
+    if (!answer)
         return {};
 
-    const auto unit = static_cast<std::int64_t>(shared->result.f_frsize);
     DiskSpace space;
-    space.total = static_cast<std::int64_t>(shared->result.f_blocks) * unit;
-    space.free = static_cast<std::int64_t>(shared->result.f_bfree) * unit;
-    lock.unlock();
+    space.total = BytesOf(answer->f_blocks, answer->f_frsize);
+    space.free = BytesOf(answer->f_bfree, answer->f_frsize);
     if (space.total > 0)
         return space;
 
@@ -247,6 +267,18 @@ DiskSpace DiskSpaceOf(const DriveInfo& drive) {
         space.free = 0;
     }
     return space;
+}
+
+bool RootIsListable(const DriveInfo& drive) {
+    const QString root = CurrentRootOf(drive);
+    if (root.isEmpty())
+        return false;
+    const auto listed = AskWithTimeout<bool>([path = QFile::encodeName(root)]() -> std::optional<bool> {
+        const FileDescriptor fd = OpenLocalFolder(path);
+        char buffer[4096];
+        return fd.isOpen() && ::syscall(SYS_getdents64, fd.get(), buffer, sizeof buffer) >= 0;
+    });
+    return listed.value_or(false);
 }
 
 DriveType DriveTypeOf(const DriveInfo& drive) {

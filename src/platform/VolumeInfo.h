@@ -22,6 +22,10 @@ QString CurrentRootOf(const DriveInfo& drive);
 /// statvfs of the drive's root, with the fallbacks for file systems that report no size.
 DiskSpace DiskSpaceOf(const DriveInfo& drive);
 
+/// Whether the drive's root can be opened and listed now: the drive is ready, whatever size its
+/// file system reports (some FUSE mounts report none).
+bool RootIsListable(const DriveInfo& drive);
+
 /// The drive type of a letter now (NoRootDir when unmapped or its root is missing).
 DriveType DriveTypeOf(const DriveInfo& drive);
 

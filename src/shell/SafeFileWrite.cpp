@@ -25,22 +25,6 @@ QString resolvedPath(const QString& path) {
     return target.isEmpty() ? path : target;
 }
 
-bool writeAll(int fd, const QByteArray& content) {
-    const char* data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -78,7 +62,7 @@ bool WriteFileSafely(const QString& path, const QByteArray& content, QString* er
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return fail(errno);
-    bool ok = writeAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     int code = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -93,6 +77,22 @@ bool WriteFileSafely(const QString& path, const QByteArray& content, QString* er
         return fail(code);
     }
     syncFolderOf(target);
+    return true;
+}
+
+bool WriteAll(int fd, const QByteArray& content) {
+    const char* data = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
     return true;
 }
 

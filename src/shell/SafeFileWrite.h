@@ -14,4 +14,8 @@ namespace mendor {
 /// given; the file at path is then unchanged and no temporary file is left behind.
 bool WriteFileSafely(const QString& path, const QByteArray& content, QString* error = nullptr);
 
+/// Writes all of content to fd, going on after short writes and interruptions. False on the
+/// first error, with errno set.
+bool WriteAll(int fd, const QByteArray& content);
+
 } // namespace mendor

@@ -87,10 +87,12 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
-Statement& Statement::bindUtf8(int index, const QByteArray& utf8) {
+Statement& Statement::bindUtf8Unchanged(int index, QByteArrayView utf8) {
     if (utf8.isNull())
         return bindNull(index);
-    check(sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT), "bind");
+    check(sqlite3_bind_text64(stmt_, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                              SQLITE_UTF8),
+          "bind");
     return *this;
 }
 

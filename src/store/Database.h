@@ -65,8 +65,10 @@ public:
         return bind(index, static_cast<std::int64_t>(value));
     }
     Statement& bind(int index, const QString& text); ///< a null QString binds NULL
-    /// Text already in UTF-8, bound without converting it; a null QByteArray binds NULL.
-    Statement& bindUtf8(int index, const QByteArray& utf8);
+    /// Text already in UTF-8, bound without a copy (a null one binds NULL): the bytes must stay
+    /// where they are, unchanged, until the parameter is bound again or the statement ends. For
+    /// rows written by the million.
+    Statement& bindUtf8Unchanged(int index, QByteArrayView utf8);
     Statement& bindNull(int index);
     /// Bytes stored as they stand (a BLOB); a null QByteArray binds NULL.
     Statement& bindBlob(int index, const QByteArray& bytes);

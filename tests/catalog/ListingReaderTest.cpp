@@ -49,9 +49,6 @@ protected:
         gAbort = kFlagClear;
         ASSERT_TRUE(dir_.isValid());
         root_ = QFile::encodeName(dir_.path());
-        struct stat info {};
-        ASSERT_EQ(stat(root_.constData(), &info), 0);
-        device_ = info.st_dev;
     }
     void TearDown() override { gAbort = kFlagClear; }
 
@@ -79,21 +76,25 @@ protected:
 
     QTemporaryDir dir_;
     QByteArray root_;
-    std::uint64_t device_ = 0;
 };
 
 Names namesOf(const FolderListing& listing) {
     Names names;
-    for (const DirectoryEntry& e : listing.entries)
-        names.push_back(e.localName);
+    for (const DirectoryEntry& e : listing.entries.entries())
+        names.push_back(listing.entries.nameOf(e).toByteArray());
     return names;
+}
+
+VolumeTraits traitsOf(const FolderTree& tree) {
+    return VolumeTraits::of(tree.rootFd());
 }
 
 } // namespace
 
 // A consumer slower than the readers lets them get as far ahead as they may, so the hand-over
 // waits on both sides; the listings must still arrive one per folder, in pre-order, each with
-// its own entries.
+// its own entries. With room for two open folders only, the readers open the others again by
+// name and arrive at the same listings.
 TEST_F(ListingReaderTest, ListingsArriveInPreOrderWhileTheReadersWaitForRoom) {
     tree("", 4, 3);
     folder(".hidden");
@@ -104,16 +105,21 @@ TEST_F(ListingReaderTest, ListingsArriveInPreOrderWhileTheReadersWaitForRoom) {
     referenceWalk(root_, expected);
     ASSERT_GT(expected.size(), 60u);
 
-    ListingReader listings(root_, VolumeTraits::of(root_), {}, device_);
-    std::vector<Names> seen;
-    FolderListing listing;
-    while (listings.next(listing)) {
-        EXPECT_TRUE(listing.readable);
-        seen.push_back(namesOf(listing));
-        if (seen.size() < 20)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    for (const std::size_t openLimit : {FolderTree::kOpenLimit, std::size_t(1)}) {
+        FolderTree tree(root_, openLimit);
+        ListingReader listings(tree, traitsOf(tree), {});
+        std::vector<Names> seen;
+        FolderListing listing;
+        while (listings.next(listing)) {
+            EXPECT_TRUE(listing.readable);
+            // Beyond the limit only while the two reading threads open sub-folders through them.
+            EXPECT_LE(tree.openCount(), openLimit + 2);
+            seen.push_back(namesOf(listing));
+            if (seen.size() < 20)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(seen, expected) << openLimit;
     }
-    EXPECT_EQ(seen, expected);
 }
 
 // The reading threads stop at an abort, and when the writing side goes away mid-walk, instead
@@ -121,8 +127,9 @@ TEST_F(ListingReaderTest, ListingsArriveInPreOrderWhileTheReadersWaitForRoom) {
 TEST_F(ListingReaderTest, AbortOrAnEarlyEndStopsTheReadingThread) {
     tree("", 15, 2);
     const std::size_t folders = 1 + 15 + 15 * 15;
+    FolderTree tree(root_);
     {
-        ListingReader listings(root_, VolumeTraits::of(root_), {}, device_);
+        ListingReader listings(tree, traitsOf(tree), {});
         FolderListing listing;
         ASSERT_TRUE(listings.next(listing));
         gAbort = kFlagSet;
@@ -134,7 +141,7 @@ TEST_F(ListingReaderTest, AbortOrAnEarlyEndStopsTheReadingThread) {
     gAbort = kFlagClear;
     // Left after its first listing: the destructor must not wait for the whole walk (a reader
     // that ignored the request would wait for room for ever).
-    ListingReader listings(root_, VolumeTraits::of(root_), {}, device_);
+    ListingReader listings(tree, traitsOf(tree), {});
     FolderListing listing;
     ASSERT_TRUE(listings.next(listing));
 }

@@ -69,6 +69,7 @@ TEST(CliConventions, ExitCodesAndMessages) {
     CatalogFixture home;
     FixtureVolume zip(QStringLiteral("a1"), QStringLiteral("--zip"));
     home.addDatabase(QStringLiteral("Music"), {zip});
+    home.addDatabase(QStringLiteral("Empty"));
     struct Case {
         QStringList arguments;
         int exitCode;
@@ -81,7 +82,7 @@ TEST(CliConventions, ExitCodesAndMessages) {
         {{"help"}, 0, "usage: mendor-cli [--home DIR] COMMAND", ""},
         {{}, 2, "", "mendor-cli: No command given.\nusage: mendor-cli [--home DIR] COMMAND"},
         {{"nope"}, 2, "", "mendor-cli: 'nope' is not a command."},
-        {{"--nope"}, 2, "", "mendor-cli: Unknown option 'nope'."},
+        {{"--nope"}, 2, "", "mendor-cli: Unknown option '--nope'."},
         {{"help", "nope"}, 2, "", "mendor-cli help: 'nope' is not a command."},
         {{"settings", "extra"}, 2, "", "mendor-cli settings: Unexpected argument 'extra'."},
         {{"rename-db", "Music"}, 2, "", "mendor-cli rename-db: Missing argument NEW.\nusage: mendor-cli"},
@@ -90,6 +91,13 @@ TEST(CliConventions, ExitCodesAndMessages) {
         {{"map", "--remove", "E:", "/"}, 2, "", "mendor-cli map: --remove takes the drive letter alone."},
         {{"volumes", "Nope"}, 1, "", "The database Nope does not exist."},
         {{"delete-volume", "Music", "--", "--zip"}, 1, "", "Delete"},
+        // Commands that would change nothing.
+        {{"map", "--remove", "G:"}, 1, "", "G: is not mapped."},
+        {{"rename-db", "Music", "Music"}, 1, "", "The database Music already has that name."},
+        {{"export", "--format", "1", "--out", home.dataPath() + "/x.txt", "Empty"},
+         1,
+         "",
+         "There are no volumes"},
         // A volume named like an option, after the end of the options.
         {{"volumes", "Music", "--zip"}, 2, "", "mendor-cli volumes: Unknown option '--zip'."},
         {{"describe-volume", "Music", "--", "--zip", "-x"}, 0, "", ""},
@@ -144,6 +152,9 @@ TEST(CliConventions, JsonListsVolumesDatabasesAndDrives) {
                                                        {"problem", QJsonValue()}}));
     EXPECT_FALSE(databases.at(1).toObject()["usable"].toBool());
     EXPECT_TRUE(databases.at(1).toObject()["problem"].toString().startsWith("cannot be read: "));
+    const QStringList lines = RunCli(home.dataPath(), {"databases"}).out.split('\n');
+    EXPECT_EQ(lines.at(0), "Music\t2\tusable");
+    EXPECT_TRUE(lines.at(1).startsWith("x\t0\tcannot be read: ")) << lines.at(1).toStdString();
 
     ASSERT_EQ(RunCli(home.dataPath(), {"map", "E:", home.dataPath()}).exitCode, 0);
     QJsonObject mapped;

@@ -2,6 +2,7 @@
 // of its volumes.
 #include "export/ExportRun.h"
 #include "support/CatalogFixture.h"
+#include "support/RecordingExportView.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,7 @@ TEST(ExportCommand, SameListingAsTheExportAndClearRefusals) {
     archive.addFile(1, "b.zqx", 7, "old");
     const QString database = home.addDatabase("Main", {backup, archive});
 
-    struct : ExportRunView {
-        void status(const QString&) override {}
-        void setProgressMaximum(int) override {}
-        void setProgressValue(int) override {}
-        void volumeExported(int) override {}
-    } quiet;
+    test::RecordingExportView quiet;
     const QString expected = QDir(home.dataPath()).filePath("expected.txt");
     RunExport(expected, {.format = ExportFormat::Itemized, .depth = 0, .volumeInfo = false},
               {{database, "Archive"}, {database, "Backup"}}, quiet);

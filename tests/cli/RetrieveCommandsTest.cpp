@@ -38,6 +38,10 @@ TEST(RetrieveCommands, CopyAndLocateFindTheMediumThroughDrive) {
         {{"copy", "Music", "Backup", "\\Docs", "--to", target, "--drive", "F:"}, 0, "", ""},
         // A file in the way is neither replaced nor skipped silently when nobody can be asked.
         {{"copy", "Music", "Backup", "\\Docs", "--to", target, "--drive", "F:"}, 1, nullptr, "--overwrite"},
+        {{"copy", "Music", "Backup", "\\Docs", "--to", target, "--drive", "F:", "--no-overwrite"},
+         1,
+         nullptr,
+         "Nothing was copied"},
         {{"copy", "Music", "Backup", "\\Docs\\b.txt", "--to", target}, 1, nullptr, "has no item"},
         {{"copy", "Music", "Backup", "\\Docs", "--to", target, "--drive", "F"}, 2, nullptr, "usage"},
     };

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/DatabaseLifecycle.h"
 #include "support/CatalogFixture.h"
+#include "support/DatabaseDump.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 CliResult cli(const CatalogFixture& home, const QStringList& arguments) {
     return RunCli(home.dataPath(), arguments);
-}
-
-QStringList column(const QString& path, const QString& sql) {
-    Database db = Database::openReadOnly(path);
-    Statement query = db.prepare(sql);
-    QStringList values;
-    while (query.step())
-        values << query.columnText(0);
-    return values;
 }
 
 FixtureVolume backup() {
@@ -75,18 +67,18 @@ TEST(StoreCommands, DescribeRenameMoveCompactAndDeleteAVolume) {
         return result;
     };
     run({"describe-volume", "Music", "backup", "it's \"mine\""});
-    EXPECT_EQ(column(music, "SELECT thedescription FROM \"index\""), QStringList{"it's \"mine\""});
+    EXPECT_EQ(Column(music, "SELECT thedescription FROM \"index\""), QStringList{"it's \"mine\""});
 
     run({"rename-volume", "Music", "Backup", "Disc 1"});
     const CliResult moved = run({"move-volume", "Music", "Disc 1", "Archive"});
     EXPECT_TRUE(moved.out.isEmpty() && moved.err.isEmpty()) << "no progress when piped";
-    EXPECT_TRUE(column(music, "SELECT name FROM \"index\"").isEmpty());
-    EXPECT_EQ(column(archive, "SELECT name FROM \"a1_files\""), QStringList{"a.txt"});
+    EXPECT_TRUE(Column(music, "SELECT name FROM \"index\"").isEmpty());
+    EXPECT_EQ(Column(archive, "SELECT name FROM \"a1_files\""), QStringList{"a.txt"});
 
     run({"compact"});
 
     run({"delete-volume", "Archive", "Disc 1", "--yes"});
-    EXPECT_TRUE(column(archive, "SELECT name FROM \"index\"").isEmpty());
+    EXPECT_TRUE(Column(archive, "SELECT name FROM \"index\"").isEmpty());
     EXPECT_NE(cli(home, {"move-volume", "Music", "x", "Music"}).exitCode, 0);
 }
 
@@ -112,7 +104,7 @@ TEST(StoreCommands, AnotherInstanceCannotRenameOrWriteWhatThisOneHolds) {
     EXPECT_NE(cli(home, {"rename-volume", "Music", "Backup", "Other"}).exitCode, 0)
         << "another instance wrote into an open transaction";
     writer.exec("ROLLBACK");
-    EXPECT_EQ(column(music, "SELECT name FROM \"index\""), QStringList{"Backup"});
+    EXPECT_EQ(Column(music, "SELECT name FROM \"index\""), QStringList{"Backup"});
 
     // A file locked for writing elsewhere is said to be locked, not to lack its volume.
     writer.exec("BEGIN EXCLUSIVE");

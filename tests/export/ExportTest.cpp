@@ -2,9 +2,9 @@
 #include "export/ExportRun.h"
 #include "shell/Flags.h"
 #include "support/CatalogFixture.h"
+#include "support/RecordingExportView.h"
 #include "support/TestFiles.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -56,21 +56,6 @@ FixtureVolume WorkDisk() {
     return disk;
 }
 
-class RecordingView : public ExportRunView {
-public:
-    void status(const QString&) override {}
-    void setProgressMaximum(int maximum) override { maximum_ = maximum; }
-    void setProgressValue(int value) override {
-        if (value > 0 && onFolder)
-            onFolder(value);
-    }
-    void volumeExported(int index) override { exported.append(index); }
-
-    std::function<void(int)> onFolder;
-    QList<int> exported;
-    int maximum_ = 0;
-};
-
 class ExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,7 +85,7 @@ protected:
     CatalogFixture data_;
     QString database_;
     QTemporaryDir folder_;
-    RecordingView view_;
+    test::RecordingExportView view_;
 };
 
 TEST_F(ExportTest, FormatsAndTheirSwitches) {

@@ -13,15 +13,6 @@
 namespace mendor {
 namespace {
 
-class RecordingLauncher : public ItemLauncher {
-public:
-    void openWithDesktop(const QString& localPath) override { calls.append("open " + localPath); }
-    void startProgram(const QString& localPath, const QString& workingFolder) override {
-        calls.append("start " + localPath + " in " + workingFolder);
-    }
-    QStringList calls;
-};
-
 TEST(OpenItemTest, OpensWithTheDesktopAndStartsOnlyProgramsThisSystemCanRun) {
     test::MappedDrives drives;
     const QString e = drives.map(QLatin1Char('E'));
@@ -52,13 +43,13 @@ TEST(OpenItemTest, OpensWithTheDesktopAndStartsOnlyProgramsThisSystemCanRun) {
         SCOPED_TRACE(c.name);
         test::ScriptedDriveChooser chooser;
         ItemFinder finder([&drives] { return drives.table(); }, chooser);
-        RecordingLauncher launcher;
+        test::RecordingLauncher launcher;
         EXPECT_TRUE(OpenItem(QString::fromUtf8(c.folder), QString::fromUtf8(c.name), finder, launcher));
         EXPECT_EQ(launcher.calls, QStringList{QString::fromUtf8(c.call).arg(e)});
     }
     test::ScriptedDriveChooser chooser({""});
     ItemFinder finder([&drives] { return drives.table(); }, chooser);
-    RecordingLauncher launcher;
+    test::RecordingLauncher launcher;
     EXPECT_FALSE(OpenItem(QStringLiteral("F:\\bin\\"), QStringLiteral("readme.TXT"), finder, launcher));
     EXPECT_TRUE(launcher.calls.isEmpty());
 }

@@ -233,19 +233,6 @@ TEST_F(SettingsTest, SavingWritesOptionsInOrderThenPlacementAndWidths) {
                   "Column7=9\nColumn8=10\nColumn9=11\nColumn10=12\n");
     EXPECT_EQ(gColumnWidths[3][2], 80);
     EXPECT_EQ(gSearchColumnWidths[2], -3);
-
-    // What was saved reads back the same.
-    ResetOptionsToDefaults();
-    LoadSettings();
-    EXPECT_EQ(oStartupMode, -1);
-    EXPECT_EQ(oEject, 0);
-    EXPECT_EQ(oDefaultDrive, "E:");
-    EXPECT_EQ(gDataPath, data);
-    EXPECT_EQ(oUseAppPath, 0);
-    EXPECT_EQ(gColumnWidths[3][3], 33);
-    const WindowPlacement placement = LoadWindowPlacement(1, 1);
-    EXPECT_EQ(placement.left, 100);
-    EXPECT_EQ(placement.height, 7000);
 }
 
 TEST_F(SettingsTest, WithoutSaveWindowsOnlyTheOptionsAreWritten) {
@@ -287,9 +274,6 @@ TEST_F(SettingsTest, AMinimisedWindowAndListModeZeroLeaveTheirKeysAlone) {
     EXPECT_EQ(gColumnWidths[0][1], 9);
     EXPECT_FALSE(ReadBytes(SettingsFilePath()).contains("FilePane"));
     EXPECT_EQ(stored("Options", "oUseAppPath"), "1");
-
-    SaveWindowPlacement(WindowPlacement{100, 200, 300, 400}, false);
-    EXPECT_EQ(LoadWindowPlacement(20000, 15000).left, 100);
 }
 
 TEST_F(SettingsTest, TheFileInAnotherLetterCaseServesWhenItIsTheOnlyOne) {

@@ -5,6 +5,7 @@
 #include "shell/ProgressSink.h"
 #include "store/Database.h"
 #include "support/CatalogFixture.h"
+#include "support/DatabaseDump.h"
 
 #include <QDir>
 #include <QStringList>
@@ -37,24 +38,5 @@ public:
         return QDir(dataPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
 };
-
-/// The first column of every row of a query, as text.
-inline QStringList Column(const QString& path, const QString& sql) {
-    Database db = Database::openReadOnly(path);
-    Statement query = db.prepare(sql);
-    QStringList values;
-    while (query.step())
-        values << (query.isNull(0) ? "<null>" : query.columnText(0));
-    return values;
-}
-
-/// The volume tables of a database, sorted.
-inline QStringList VolumeTables(const QString& path) {
-    QStringList tables =
-        Column(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name "
-                                    "NOT IN ('index','version','dir_template','file_template')"));
-    tables.sort();
-    return tables;
-}
 
 } // namespace mendor::test

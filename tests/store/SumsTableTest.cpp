@@ -47,6 +47,9 @@ TEST(SumsTable, MovesWithItsVolumeAndReplacesTheTargetsStaleCopy) {
     RecordingSink sink;
     ASSERT_TRUE(MoveVolume("Music.mdb_a1", target, prompter, sink));
     EXPECT_EQ(sumIds(target, "a1"), sums);
+    EXPECT_EQ(Column(target, "SELECT name FROM \"a1_files\" ORDER BY ID"),
+              (QStringList{"a.txt", "b.txt", "top.txt"}));
+    EXPECT_EQ(Column(target, "SELECT name FROM \"index\""), QStringList{"Backup"});
     EXPECT_TRUE(VolumeTables(source).isEmpty());
 
     // Moving back a copy without checksums leaves none behind.

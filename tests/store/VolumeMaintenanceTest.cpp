@@ -159,17 +159,6 @@ TEST(DeleteItems, RemovesFolderSubtreesAndFilesAndKeepsSizesAndCountsConsistent)
     EXPECT_EQ(counts(path, "a1"), "1/1");
 }
 
-TEST(DeleteItems, AFileTakesItsSizeOffEveryFolderAboveIt) {
-    DataFolder data;
-    const QString path = data.addDatabase("Music", {backup()});
-    ScriptedPrompter prompter;
-    prompter.answerYes();
-    RecordingSink sink;
-    EXPECT_TRUE(DeleteItems({{"Music.mdb_a1_f7", "c.txt"}}, "Deep", prompter, sink));
-    EXPECT_EQ(sizes(path, "a1_dirs"), "E:=350 Docs=300 Sub=200 Deep=0");
-    EXPECT_EQ(counts(path, "a1"), "3/3");
-}
-
 TEST(MoveVolume, TargetListLeavesOutOnlyTheVolumesOwnFile) {
     DataFolder data;
     data.addDatabase("Music", {backup()});
@@ -208,19 +197,6 @@ TEST(MoveVolume, CopiesEverythingAndNamesTheCopyAfterTheNamesTaken) {
     EXPECT_EQ(Column(source, "SELECT tablename FROM \"index\""), QStringList{"b2"});
     EXPECT_EQ(VolumeTables(source), (QStringList{"b2_dirs", "b2_files"}));
     EXPECT_EQ(IntegrityCheck(target), "ok");
-}
-
-TEST(MoveVolume, ReplacesTheTargetsCopyOfTheSameVolume) {
-    DataFolder data;
-    data.addDatabase("Music", {backup()});
-    FixtureVolume older("a1", "Backup");
-    older.addFile(1, "stale.txt", 1);
-    const QString target = data.addDatabase("Archive", {older});
-    ScriptedPrompter prompter;
-    RecordingSink sink;
-    ASSERT_TRUE(MoveVolume("Music.mdb_a1", target, prompter, sink));
-    EXPECT_EQ(Column(target, "SELECT name FROM \"index\""), QStringList{"Backup"});
-    EXPECT_EQ(sizes(target, "a1_files"), "a.txt=100 b.txt=200 c.txt=300 top.txt=50");
 }
 
 TEST(MoveVolume, AFailureWhileCopyingLeavesBothDatabasesAsTheyWere) {

@@ -40,4 +40,21 @@ QString IntegrityCheck(const QString& path) {
     return results.join(QLatin1Char('\n'));
 }
 
+QStringList Column(const QString& path, const QString& sql) {
+    Database db = Database::openReadOnly(path);
+    Statement query = db.prepare(sql);
+    QStringList values;
+    while (query.step())
+        values << (query.isNull(0) ? QStringLiteral("<null>") : query.columnText(0));
+    return values;
+}
+
+QStringList VolumeTables(const QString& path) {
+    QStringList tables =
+        Column(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name "
+                                    "NOT IN ('index','version','dir_template','file_template')"));
+    tables.sort();
+    return tables;
+}
+
 } // namespace mendor::test

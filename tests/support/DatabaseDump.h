@@ -1,6 +1,6 @@
 #pragma once
-// The whole content of a database file as text, for tests that check that an operation left a
-// database exactly as it was.
+// A database file read back as text: its whole content, for tests that check that an operation
+// left a database exactly as it was, or the values of one query.
 #include <QString>
 #include <QStringList>
 
@@ -12,5 +12,11 @@ QStringList DumpDatabase(const QString& path);
 
 /// The result of PRAGMA integrity_check ("ok" for a sound file).
 QString IntegrityCheck(const QString& path);
+
+/// The first column of every row of a query, as text ("<null>" for NULL).
+QStringList Column(const QString& path, const QString& sql);
+
+/// The volume tables of a database, sorted.
+QStringList VolumeTables(const QString& path);
 
 } // namespace mendor::test

@@ -1,8 +1,10 @@
 #pragma once
 // Drives for retrieval tests: letters mapped to fresh folders through the "Drives" section of a
-// settings file, as a user maps a folder, and a drive prompt that answers from a script.
+// settings file, as a user maps a folder, a drive prompt that answers from a script, and a
+// launcher that records what it would open.
 #include "platform/DriveTable.h"
 #include "retrieve/ItemFinder.h"
+#include "retrieve/ItemOpener.h"
 #include "support/TestFiles.h"
 
 #include <deque>
@@ -76,6 +78,16 @@ public:
 
 private:
     std::deque<QString> answers_;
+};
+
+/// Records what would be opened or started, as "open PATH" or "start PATH in FOLDER".
+class RecordingLauncher : public ItemLauncher {
+public:
+    void openWithDesktop(const QString& localPath) override { calls.append("open " + localPath); }
+    void startProgram(const QString& localPath, const QString& folder) override {
+        calls.append("start " + localPath + " in " + folder);
+    }
+    QStringList calls;
 };
 
 } // namespace mendor::test

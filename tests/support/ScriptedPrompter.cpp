@@ -7,15 +7,8 @@ namespace mendor::test {
 namespace {
 
 const char* kindName(ScriptedPrompter::Kind kind) {
-    switch (kind) {
-    case ScriptedPrompter::Kind::Message:
-        return "message";
-    case ScriptedPrompter::Kind::YesNo:
-        return "yes/no question";
-    case ScriptedPrompter::Kind::Input:
-        return "input box";
-    }
-    return "prompt";
+    static const char* const names[] = {"message", "yes/no question", "input box"};
+    return names[static_cast<int>(kind)];
 }
 
 } // namespace
@@ -25,37 +18,6 @@ ScriptedPrompter::~ScriptedPrompter() {
         ADD_FAILURE() << "a scripted " << kindName(answer.kind) << " was never asked"
                       << (answer.text.isNull() ? std::string() : ": " + answer.text.toStdString());
     }
-}
-
-ScriptedPrompter& ScriptedPrompter::expectMessage(const QString& text, const QString& title) {
-    answers_.push_back({Kind::Message, text, title, false, std::nullopt});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::answerYes(const QString& text, const QString& title) {
-    answers_.push_back({Kind::YesNo, text, title, true, std::nullopt});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::answerNo(const QString& text, const QString& title) {
-    answers_.push_back({Kind::YesNo, text, title, false, std::nullopt});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::answerInput(const QString& reply, const QString& text,
-                                                const QString& title) {
-    answers_.push_back({Kind::Input, text, title, false, reply});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::cancelInput(const QString& text, const QString& title) {
-    answers_.push_back({Kind::Input, text, title, false, std::nullopt});
-    return *this;
-}
-
-ScriptedPrompter& ScriptedPrompter::allowAnyMessages(bool allow) {
-    allowAnyMessages_ = allow;
-    return *this;
 }
 
 std::optional<ScriptedPrompter::Answer> ScriptedPrompter::next(const Prompt& prompt) {

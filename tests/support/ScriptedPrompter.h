@@ -31,14 +31,27 @@ public:
 
     /// Script the next prompt. An expected text or title that is given (not null) must match
     /// the prompt exactly.
-    ScriptedPrompter& expectMessage(const QString& text = {}, const QString& title = {});
-    ScriptedPrompter& answerYes(const QString& text = {}, const QString& title = {});
-    ScriptedPrompter& answerNo(const QString& text = {}, const QString& title = {});
-    ScriptedPrompter& answerInput(const QString& reply, const QString& text = {}, const QString& title = {});
-    ScriptedPrompter& cancelInput(const QString& text = {}, const QString& title = {});
+    ScriptedPrompter& expectMessage(const QString& text = {}, const QString& title = {}) {
+        return script({Kind::Message, text, title, false, std::nullopt});
+    }
+    ScriptedPrompter& answerYes(const QString& text = {}, const QString& title = {}) {
+        return script({Kind::YesNo, text, title, true, std::nullopt});
+    }
+    ScriptedPrompter& answerNo(const QString& text = {}, const QString& title = {}) {
+        return script({Kind::YesNo, text, title, false, std::nullopt});
+    }
+    ScriptedPrompter& answerInput(const QString& reply, const QString& text = {}, const QString& title = {}) {
+        return script({Kind::Input, text, title, false, reply});
+    }
+    ScriptedPrompter& cancelInput(const QString& text = {}, const QString& title = {}) {
+        return script({Kind::Input, text, title, false, std::nullopt});
+    }
 
     /// Lets message boxes pass without a scripted answer (they are still recorded).
-    ScriptedPrompter& allowAnyMessages(bool allow = true);
+    ScriptedPrompter& allowAnyMessages(bool allow = true) {
+        allowAnyMessages_ = allow;
+        return *this;
+    }
 
     void message(const QString& text, const QString& title = {}) override;
     bool askYesNo(const QString& text, const QString& title) override;
@@ -60,6 +73,11 @@ private:
         bool yes = false;
         std::optional<QString> reply;
     };
+
+    ScriptedPrompter& script(Answer answer) {
+        answers_.push_back(std::move(answer));
+        return *this;
+    }
 
     /// Takes the next answer for a prompt of this kind; nullopt (after failing the test) when
     /// none fits.

@@ -27,7 +27,7 @@ namespace {
 //   Music.mdb   "Music CD" (0002ffff, CD-ROM): Archive.zip, art/, Docs/{old/{deep/}, A.txt, b.txt}, top.txt
 //               "backup" (m1234, fixed): an empty root
 //   Empty.mdb   no volumes
-//   Old.mdb     version 2 (not shown in the tree)
+//   Old.mdb     version 2, Broken.mdb not a database (neither shown in the tree)
 class BrowseWidgets : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,6 +53,7 @@ protected:
         data.addDatabase("Empty");
         data.addDatabase("Old");
         data.setVersion("Old", 2);
+        data.addForeignFile("Broken");
         gDataPath = data.dataPath();
         create();
     }
@@ -450,7 +451,6 @@ TEST_F(BrowseWidgets, KeysAndMenusOnNodes) {
 }
 
 TEST_F(BrowseWidgets, VolumeChooserListsEveryDatabaseFileWithItsVolumes) {
-    data.addForeignFile("Broken");
     VolumeChooser chooser(services);
     QSignalSpy clicks(&chooser, &VolumeChooser::nodeClicked);
     chooser.FillVolumeChooser();

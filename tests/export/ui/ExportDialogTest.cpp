@@ -5,6 +5,7 @@
 
 #include "shell/Flags.h"
 #include "support/CatalogFixture.h"
+#include "support/RecordingExportView.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFiles.h"
 
@@ -149,12 +150,7 @@ TEST_F(ExportDialogTest, ExportWritesTheCheckedVolumesAndUnchecksThem) {
     EXPECT_EQ(dialog_->exportButton()->text(), QStringLiteral("&Export Now!"));
 
     // The same bytes as the export itself writes.
-    struct : ExportRunView {
-        void status(const QString&) override {}
-        void setProgressMaximum(int) override {}
-        void setProgressValue(int) override {}
-        void volumeExported(int) override {}
-    } quiet;
+    test::RecordingExportView quiet;
     const QString database = data_.databasePath(QStringLiteral("Alpha"));
     const QString expected = QDir(out_.path()).filePath(QStringLiteral("expected"));
     RunExport(expected, {.format = ExportFormat::FullPaths, .files = false},

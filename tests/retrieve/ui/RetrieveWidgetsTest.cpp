@@ -17,8 +17,8 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestDriveMedium.h"
 #include "support/ui/FakeMainWindowServices.h"
+#include "support/ui/ModalDialogs.h"
 
-#include <functional>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -30,15 +30,6 @@
 
 namespace mendor {
 namespace {
-
-class RecordingLauncher : public ItemLauncher {
-public:
-    void openWithDesktop(const QString& localPath) override { opened.append(localPath); }
-    void startProgram(const QString& localPath, const QString&) override {
-        opened.append("start " + localPath);
-    }
-    QStringList opened;
-};
 
 /// Answers every overwrite question that shows up with the next button of the script.
 class QuestionAnswerer {
@@ -61,19 +52,6 @@ private:
     QList<QMessageBox::StandardButton> buttons_;
     QTimer timer_;
 };
-
-/// Runs body on the modal dialog that the call opens.
-void WithModalDialog(const std::function<void(QDialog&)>& body, const std::function<void()>& call) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        ran = true;
-        body(*dialog);
-    });
-    call();
-    EXPECT_TRUE(ran);
-}
 
 // A volume catalogued from E: whose medium now sits in F:; G: holds the destinations.
 class RetrieveWidgets : public ::testing::Test {
@@ -134,7 +112,7 @@ protected:
     std::int64_t docs_ = 0, a_ = 0, sub_ = 0;
     test::ScriptedPrompter prompter_;
     test::ScriptedDriveChooser chooser_;
-    RecordingLauncher launcher_;
+    test::RecordingLauncher launcher_;
     RetrieveSetup setup_;
 };
 
@@ -176,7 +154,7 @@ TEST_F(RetrieveWidgets, BrowseListCopiesTheSelectionToTheDesktopAndOpensFiles) {
     chooser_.script({"F:"});
     list.selectItem(ItemKey("Music", "m1", true, a_ + 1));
     list.openSelectedItem();
-    EXPECT_EQ(launcher_.opened, QStringList{medium_ + "/Docs/b.txt"});
+    EXPECT_EQ(launcher_.calls, QStringList{"open " + medium_ + "/Docs/b.txt"});
 }
 
 TEST_F(RetrieveWidgets, SearchListCopiesByTheShownLocationAndOpensADoubleClickedResult) {
@@ -208,7 +186,7 @@ TEST_F(RetrieveWidgets, SearchListCopiesByTheShownLocationAndOpensADoubleClicked
     results.show();
     QTest::mouseDClick(results.viewport(), Qt::LeftButton, {},
                        results.visualRect(results.model().index(2, 0)).center());
-    EXPECT_EQ(launcher_.opened, QStringList{medium_ + "/Docs/b.txt"});
+    EXPECT_EQ(launcher_.calls, QStringList{"open " + medium_ + "/Docs/b.txt"});
 }
 
 TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
@@ -220,9 +198,8 @@ TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
         chooser_.script({"F:", "F:", "F:"});
         prompter_.expectMessage(QStringLiteral("Copy operation aborted..."));
         RetrieveActions actions(setup_);
-        WithModalDialog(
-            [&](QDialog& shown) {
-                auto& dialog = dynamic_cast<CopyDestinationDialog&>(shown);
+        test::WithModalDialog<CopyDestinationDialog>(
+            [&](CopyDestinationDialog& dialog) {
                 EXPECT_EQ(dialog.objectName(), name);
                 EXPECT_EQ(dialog.windowTitle(), "Copy files...");
                 // It opens on the desktop's drive and folder.
