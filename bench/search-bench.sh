@@ -9,13 +9,14 @@
 #   search --name '*' over the one volume, every row printed               goal <= 5 s, < 400 MB
 #   the desktop result list filled with those rows (search-list-bench)     goal <= 5 s, < 600 MB
 #
-# Each figure carries the mean one-minute load average seen when its rounds started.
+# Each figure carries its processor time (user and system, median) and the mean one-minute load
+# average seen when its rounds started: on a shared machine the wall times grow with the load.
 #
 # usage: bench/search-bench.sh [--tree DIR] [--rounds R] [--cli PATH] [--work DIR]
 #   --tree DIR   the tree (default /tmp/t1m, made by ../shared/bench/make-tree --files 1000000 --seed 1)
 #   --rounds R   timed rounds, interleaved (default 5); medians are reported
-#   --cli PATH   the mendor-cli to measure (default build/program/mendor-cli of this checkout);
-#                the desktop list is measured with search-list-bench of the same build
+#   --cli PATH   the mendor-cli to measure (default: mendor-cli built in build-bench, Release,
+#                with search-list-bench, which measures the desktop list)
 #   --work DIR   databases and the plocate database (default /tmp/mendor-search-bench); kept for
 #                later runs, delete it after changing the tree
 #
@@ -28,7 +29,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 tree=/tmp/t1m
 rounds=5
-cli="$repo/build/program/mendor-cli"
+cli=
 work=/tmp/mendor-search-bench
 
 while [ $# -gt 0 ]; do
@@ -40,14 +41,16 @@ while [ $# -gt 0 ]; do
     *) sed -n '14,21p' "$0" >&2; exit 2 ;;
     esac
 done
+cmake -S "$here" -B "$repo/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$repo/build-bench" --target search-list-bench mendor-cli -j2 >/dev/null
+list_bench="$repo/build-bench/search-list-bench"
+[ -n "$cli" ] || cli="$repo/build-bench/program/mendor-cli"
 for tool in python3 /usr/bin/time updatedb plocate unshare; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 [ -d "$tree" ] || { echo "no tree at $tree" >&2; exit 1; }
 [ -x "$cli" ] || { echo "no mendor-cli at $cli (build it, or give --cli)" >&2; exit 1; }
 template="$(dirname "$cli")/template.qvt"
-list_bench="$(dirname "$(dirname "$cli")")/bench/search-list-bench"
-[ -x "$list_bench" ] || { echo "no search-list-bench at $list_bench (build it)" >&2; exit 1; }
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
@@ -77,13 +80,13 @@ fi
 mkdir -p "$work/listhome"
 printf '[Options]\noUseAppPath=0\ngDataPath=%s\n' "$work/one" >"$work/listhome/MNP3.ini"
 
-# One timed command: "seconds peak-kilobytes load", its output to a file.
+# One timed command: "seconds peak-kilobytes user system load", its output to a file.
 timed() {
     local out=$1
     shift
     local load
     load=$(cut -d' ' -f1 /proc/loadavg)
-    /usr/bin/time -f '%e %M' -o "$work/time.out" "$@" >"$out" 2>"$work/stderr.out" ||
+    /usr/bin/time -f '%e %M %U %S' -o "$work/time.out" "$@" >"$out" 2>"$work/stderr.out" ||
         { cat "$work/stderr.out" >&2; exit 1; }
     echo "$(cat "$work/time.out") $load"
 }
@@ -115,12 +118,13 @@ done
 python3 - "$work" "$rounds" "${names[@]}" <<'PY'
 import statistics, sys
 work, rounds, names = sys.argv[1], sys.argv[2], sys.argv[3:]
-t, kb, load = {}, {}, {}
+t, kb, cpu, load = {}, {}, {}, {}
 for n in names:
     rows = [line.split() for line in open(f"{work}/{n}.times") if line.strip()]
     t[n] = statistics.median(float(r[0]) for r in rows)
     kb[n] = max(int(r[1]) for r in rows)
-    load[n] = statistics.mean(float(r[2]) for r in rows)
+    cpu[n] = statistics.median(float(r[2]) + float(r[3]) for r in rows)
+    load[n] = statistics.mean(float(r[4]) for r in rows)
 # The desktop list's own clock: from the click on "Start Search" to the filled list.
 shown = [line.split() for line in open(f"{work}/desktop.times.own") if line.strip()]
 t["list"] = statistics.median(float(r[0]) for r in shown)
@@ -129,11 +133,11 @@ def lines(n):
 def last(n):
     return open(f"{work}/{n}.out").read().splitlines()[-1].strip()
 print(f"rounds: {rounds}, medians; load: the mean one-minute load average as the rounds started")
-print(f"plocate -b -i report           {t['plocate']:6.2f} s                   load {load['plocate']:4.1f}  {lines('plocate')} names")
-print(f"search report, one volume      {t['one']:6.2f} s  {t['one'] / t['plocate']:.2f}x plocate     load {load['one']:4.1f}  goal <= 1.0x   ({last('one')})")
-print(f"search report, 1000 volumes    {t['thousand']:6.2f} s  {t['thousand'] / t['one']:.2f}x one volume  load {load['thousand']:4.1f}  goal <= 1.5x   ({last('thousand')})")
-print(f"duplicates by name             {t['dupes_name']:6.2f} s                   load {load['dupes_name']:4.1f}  goal <= 1 s   ({last('dupes_name')})")
-print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   load {load['dupes_size']:4.1f}  goal <= 1 s   ({last('dupes_size')})")
-print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:4.0f} MB  load {load['everything']:4.1f}  goal <= 5 s, < 400 MB   ({last('everything')})")
-print(f"desktop list filled, '*'       {t['list']:6.2f} s  peak {kb['desktop'] / 1024:4.0f} MB  load {load['desktop']:4.1f}  goal <= 5 s, < 600 MB   ({last('desktop')}; {t['desktop']:.2f} s with start-up)")
+print(f"plocate -b -i report           {t['plocate']:6.2f} s                   cpu {cpu['plocate']:5.2f} s  load {load['plocate']:4.1f}  {lines('plocate')} names")
+print(f"search report, one volume      {t['one']:6.2f} s  {t['one'] / t['plocate']:.2f}x plocate     cpu {cpu['one']:5.2f} s  load {load['one']:4.1f}  goal <= 1.0x   ({last('one')})")
+print(f"search report, 1000 volumes    {t['thousand']:6.2f} s  {t['thousand'] / t['one']:.2f}x one volume  cpu {cpu['thousand']:5.2f} s  load {load['thousand']:4.1f}  goal <= 1.5x   ({last('thousand')})")
+print(f"duplicates by name             {t['dupes_name']:6.2f} s                   cpu {cpu['dupes_name']:5.2f} s  load {load['dupes_name']:4.1f}  goal <= 1 s   ({last('dupes_name')})")
+print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   cpu {cpu['dupes_size']:5.2f} s  load {load['dupes_size']:4.1f}  goal <= 1 s   ({last('dupes_size')})")
+print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:4.0f} MB  cpu {cpu['everything']:5.2f} s  load {load['everything']:4.1f}  goal <= 5 s, < 400 MB   ({last('everything')})")
+print(f"desktop list filled, '*'       {t['list']:6.2f} s  peak {kb['desktop'] / 1024:4.0f} MB  cpu {cpu['desktop']:5.2f} s  load {load['desktop']:4.1f}  goal <= 5 s, < 600 MB   ({last('desktop')}; {t['desktop']:.2f} s with start-up)")
 PY

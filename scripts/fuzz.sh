@@ -56,7 +56,7 @@ for target in "${targets[@]}"; do
     start=$(date +%s)
     # -rss_limit_mb: a reader that reads without bound shows as a finding, not a stalled machine.
     if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        "$build/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+        "$build/program/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
         -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$here/fuzz/corpus/$folder"; then
         echo "== $target: FINDING after $(($(date +%s) - start)) s, see $findings" >&2
         status=1

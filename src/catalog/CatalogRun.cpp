@@ -77,24 +77,39 @@ void SaveRows(Database& db, const QString& volumeTable, const QString& savedTabl
         QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", %3(\"name\"), \"description\" "
                        "FROM %2")
             .arg(Saved(savedTable), Main(volumeTable), QLatin1String(kJetFoldFunction)));
-    db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", \"folded\")")
-                .arg(quoteIdentifier(savedTable + QStringLiteral("_key")), quoteIdentifier(savedTable)));
+    for (const char* key : {"name", "folded"}) {
+        db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", %3)")
+                    .arg(quoteIdentifier(savedTable + QLatin1Char('_') + QLatin1String(key)),
+                         quoteIdentifier(savedTable), quoteIdentifier(QLatin1String(key))));
+    }
 }
 
 /// Gives every row of the new table the description of the saved row with the same parent and
 /// the same name without regard to case, as catalog text compares: a file renamed from a.txt to
-/// A.txt keeps its description. Where several saved rows match (a.txt and A.txt on a volume that
-/// tells them apart, or members of one archive in different archive folders), the one with the
-/// exact name wins, then the one with the row's own ID, then the first.
+/// A.txt keeps its description. A saved row with the exact name comes first (a.txt and A.txt on
+/// a volume that tells them apart keep their own), so only the rows left without one are
+/// case-folded. Where several saved rows match (members of one archive in different archive
+/// folders), the one with the row's own ID wins, else the first.
 void RestoreRows(Database& db, const QString& volumeTable, const QString& savedTable) {
-    db.exec(QStringLiteral(
-                "UPDATE %1 SET \"description\" = m.\"description\" FROM ("
-                "SELECT n.\"ID\" AS \"target\", s.\"description\", row_number() OVER (PARTITION BY n.\"ID\" "
-                "ORDER BY s.\"name\" = n.\"name\" DESC, s.\"ID\" = n.\"ID\" DESC, s.\"ID\") AS \"rank\" "
-                "FROM %1 AS n JOIN %2 AS s ON s.\"parent\" = n.\"parent\" AND s.\"folded\" = %3(n.\"name\")"
-                ") AS m WHERE m.\"target\" = %4.\"ID\" AND m.\"rank\" = 1")
-                .arg(Main(volumeTable), Saved(savedTable), QLatin1String(kJetFoldFunction),
-                     quoteIdentifier(volumeTable)));
+    const QString target = quoteIdentifier(volumeTable);
+    const QString exact =
+        QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"name\" = %1.\"name\"").arg(target);
+    const QString folded = QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"folded\" = %2(%1.\"name\")")
+                               .arg(target, QLatin1String(kJetFoldFunction));
+    const auto restore = [&](const QString& match, const QString& condition) {
+        db.exec(QStringLiteral(
+                    "UPDATE %1 SET \"description\" = CASE "
+                    "WHEN EXISTS (SELECT 1 FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\" AND %4) "
+                    "THEN (SELECT s.\"description\" FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\") "
+                    "ELSE (SELECT s.\"description\" FROM %2 AS s WHERE %4 ORDER BY s.\"ID\" LIMIT 1) END "
+                    "WHERE %5")
+                    .arg(Main(volumeTable), Saved(savedTable), target, match, condition));
+    };
+    const QString anyExact =
+        QStringLiteral("EXISTS (SELECT 1 FROM %1 AS s WHERE %2)").arg(Saved(savedTable), exact);
+    restore(exact, anyExact);
+    restore(folded, QStringLiteral("NOT %1 AND EXISTS (SELECT 1 FROM %2 AS s WHERE %3)")
+                        .arg(anyExact, Saved(savedTable), folded));
 }
 
 } // namespace

@@ -83,13 +83,14 @@ int RunIdenticalDupes(const QCommandLineParser& parsed) {
         printer.line(outcome.status);
         return kExitAborted;
     }
+    // Without checksums nothing could be compared.
+    if (outcome.volumesWithChecksums == 0)
+        return fail(QStringLiteral("No volume in %1 was catalogued with checksums.").arg(scopeText));
     if (outcome.groups > 0)
         printer.line(QString());
     printer.line(QStringLiteral("%1 group(s); keeping one copy of each frees %2 bytes")
                      .arg(outcome.groups)
                      .arg(outcome.freedBytes));
-    if (outcome.volumesWithChecksums == 0)
-        err() << QStringLiteral("No volume in %1 was catalogued with checksums.\n").arg(scopeText);
     return kExitDone;
 }
 

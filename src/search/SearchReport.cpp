@@ -1,5 +1,8 @@
 #include "search/SearchReport.h"
 
+#include "shell/TextFormats.h"
+
+#include <cctype>
 #include <cstdint>
 #include <QList>
 #include <QSaveFile>
@@ -26,6 +29,21 @@ unsigned char cp1252Byte(char32_t c) {
     return 0;
 }
 
+// Names are mostly ASCII: those are copied character by character, without a conversion.
+void appendUtf8(QByteArray& out, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    for (const QChar c : text)
+        *bytes++ = char(c.unicode());
+}
+
 } // namespace
 
 const QString SearchReport::kHeader = QStringLiteral(
@@ -50,11 +68,33 @@ void SearchReport::start() {
     text_ = (kHeader + kTitle).toUtf8();
 }
 
-void SearchReport::addEntry(bool folder, const QString& name, const QString& sizeText, const QString& volume,
+void SearchReport::addEntry(bool folder, const QString& name, std::int64_t size, const QString& volume,
                             const QString& location) {
-    text_ += folder ? "Folder " : "File ";
-    text_ += "{\\b " + name.toUtf8() + "} (" + sizeText.trimmed().toLower().toUtf8() + ") on {\\b " +
-             volume.toUtf8() + "} in " + RtfEscapePath(location).toUtf8() + " {\\par} {\\par}";
+    text_ += folder ? "Folder {\\b " : "File {\\b ";
+    appendUtf8(text_, name);
+    text_ += "} (";
+    const qsizetype sizeStart = text_.size();
+    AppendSizeKB(text_, size);
+    qsizetype blanks = 0;
+    while (text_.at(sizeStart + blanks) == ' ')
+        ++blanks;
+    text_.remove(sizeStart, blanks);
+    for (qsizetype at = sizeStart; at < text_.size(); ++at)
+        text_[at] = char(std::tolower(static_cast<unsigned char>(text_.at(at))));
+    text_ += ") on {\\b ";
+    text_ += converted(volume_, volume, false);
+    text_ += "} in ";
+    text_ += converted(location_, location, true);
+    text_ += " {\\par} {\\par}";
+}
+
+const QByteArray& SearchReport::converted(ConvertedText& last, const QString& text, bool escapePath) {
+    // The same characters in the same place are the same shared text.
+    if (text.constData() != last.text.constData() || text.size() != last.text.size()) {
+        last.text = text;
+        last.bytes = (escapePath ? RtfEscapePath(text) : text).toUtf8();
+    }
+    return last.bytes;
 }
 
 QByteArray SearchReport::finish() {

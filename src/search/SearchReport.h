@@ -5,6 +5,7 @@
 //
 //   {\rtf1 ... {\fs20 {\b\fs30 MENDOR PRO 3 SEARCH RESULTS...} {\par} {\par}
 //   File {\b a.txt} (2kb) on {\b Music CD} in E:\\Docs\\ {\par} {\par}} } }
+#include <cstdint>
 #include <QByteArray>
 #include <QString>
 
@@ -22,15 +23,25 @@ public:
 
     /// Starts a new report: the header and the title.
     void start();
-    /// One entry; sizeText as the result list shows the size (it is trimmed and lower-cased).
-    void addEntry(bool folder, const QString& name, const QString& sizeText, const QString& volume,
+    /// One entry; the size as the result list shows it, trimmed and lower-cased (12kb).
+    void addEntry(bool folder, const QString& name, std::int64_t size, const QString& volume,
                   const QString& location);
     /// Appends the closing text and returns the whole report, in UTF-8 (a report of a million
     /// entries is a hundred megabytes: half of what it would take as a QString).
     QByteArray finish();
 
 private:
+    // The rows of a volume share its name and the rows of a folder their location: each is
+    // converted once while the rows that share it follow one another.
+    struct ConvertedText {
+        QString text;
+        QByteArray bytes;
+    };
+    static const QByteArray& converted(ConvertedText& last, const QString& text, bool escapePath);
+
     QByteArray text_;
+    ConvertedText volume_;
+    ConvertedText location_;
 };
 
 /// The bytes of an .rtf file that holds the report (given in UTF-8): characters of Windows code

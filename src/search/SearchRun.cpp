@@ -161,7 +161,7 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
             }
             for (ResultRow& row : scanned.rows) {
                 if (request.writeReport)
-                    report.addEntry(row.folder, row.name, FormatSizeKB(row.size), row.volume, row.location);
+                    report.addEntry(row.folder, row.name, row.size, row.volume, row.location);
                 ++(table.folders ? outcome.folders : outcome.files);
                 batch.append(std::move(row));
                 if (++inTable % kRowsBetweenChecks == 0) {

@@ -228,11 +228,13 @@ TEST_F(CatalogRunTest, NewVolumeGetsItsTablesIndexRowAndEveryStepShown) {
 
 TEST_F(CatalogRunTest, KnownVolumeKeepsNameAndDescriptionsWithoutAPrompt) {
     MakeSmallTree(volume.path());
+    WriteBytes(QDir(volume.path()).filePath(QStringLiteral("docs/B.txt")), "B");
     ASSERT_EQ(RunNew(QStringLiteral("Backup")), CatalogRunOutcome::Completed);
     const QString first = t;
     Execute(database,
             QStringLiteral("UPDATE \"index\" SET thedescription = 'Weekly backups';"
                            "UPDATE \"%1_files\" SET description = 'first letter' WHERE name = 'a.txt';"
+                           "UPDATE \"%1_files\" SET description = name WHERE name IN ('b.txt', 'B.txt');"
                            "UPDATE \"%1_dirs\" SET description = 'archive' WHERE name = 'old';")
                 .arg(first));
     QDir docs(QDir(volume.path()).filePath(QStringLiteral("docs")));
@@ -247,7 +249,10 @@ TEST_F(CatalogRunTest, KnownVolumeKeepsNameAndDescriptionsWithoutAPrompt) {
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].name, QStringLiteral("Backup"));
     EXPECT_EQ(rows[0].description, QStringLiteral("Weekly backups"));
-    EXPECT_EQ(rows[0].files, 5);
+    EXPECT_EQ(rows[0].files, 6);
+    for (const QString& name : {QStringLiteral("b.txt"), QStringLiteral("B.txt")})
+        EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), name), name)
+            << "the exact name first";
     EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_files"), QStringLiteral("A.txt")),
               QStringLiteral("first letter"));
     EXPECT_EQ(DescriptionOf(database, t + QStringLiteral("_dirs"), QStringLiteral("OLD")),

@@ -63,6 +63,7 @@ TEST(IdenticalDupesTest, GroupsBySumAndSizeAcrossDatabasesWithinTheScope) {
         EXPECT_EQ(shown, c.lines) << c.scope.join(' ').toStdString();
     }
     EXPECT_EQ(RunCli(data.dataPath(), {"dupes", "--identical", "--in", "Gamma"}).exitCode, 1);
+    EXPECT_EQ(RunCli(data.dataPath(), {"dupes", "--identical", "--in", "Beta/No Sums"}).exitCode, 1);
     EXPECT_EQ(RunCli(data.dataPath(), {"dupes", "--identical", "--name", "a"}).exitCode, 2);
 }
 

@@ -41,18 +41,18 @@ const QString kDates = "3/4/2001 5:06 pm\t3/4/2001 5:06 pm\t3/4/2001 5:06 pm";
 // E:\ holds Alpha and zeta.kqz (listed by name without regard to case), Docs\ with a.kqz and
 // Sub\deep.kqz, and a folder and file named in other scripts.
 FixtureVolume WorkDisk() {
-    FixtureVolume disk(QStringLiteral("1234"), QStringLiteral("Work Disk"));
-    disk.description = QStringLiteral("Backups");
-    disk.addFile(1, QStringLiteral("zeta.kqz"), 1536, QStringLiteral("Notes"));
-    disk.addFile(1, QStringLiteral("Alpha"), 7);
-    const auto docs = disk.addFolder(1, QStringLiteral("Docs"));
-    disk.addFile(docs, QStringLiteral("a.kqz"), 10);
-    const auto sub = disk.addFolder(docs, QStringLiteral("Sub"));
-    const auto deep = disk.addFile(sub, QStringLiteral("deep.kqz"), 20);
+    FixtureVolume disk("1234", "Work Disk");
+    disk.description = "Backups";
+    disk.addFile(1, "zeta.kqz", 1536, "Notes");
+    disk.addFile(1, "Alpha", 7);
+    const auto docs = disk.addFolder(1, "Docs");
+    disk.addFile(docs, "a.kqz", 10);
+    const auto sub = disk.addFolder(docs, "Sub");
+    const auto deep = disk.addFile(sub, "deep.kqz", 20);
     disk.row(deep).accessed = 0;
-    disk.row(deep).attrib = QStringLiteral("RHSA");
-    const auto music = disk.addFolder(1, QStringLiteral("Музыка"));
-    disk.addFile(music, QStringLiteral("歌.kqz"), 30);
+    disk.row(deep).attrib = "RHSA";
+    const auto music = disk.addFolder(1, "Музыка");
+    disk.addFile(music, "歌.kqz", 30);
     return disk;
 }
 
@@ -60,15 +60,13 @@ class ExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         gAbort = kFlagClear;
-        FixtureVolume other(QStringLiteral("77"), QStringLiteral("Other"), 1, QStringLiteral("F:"));
-        other.addFile(1, QStringLiteral("one"), 1);
-        database_ = data_.addDatabase(QStringLiteral("Main"), {WorkDisk(), other});
+        FixtureVolume other("77", "Other", 1, "F:");
+        other.addFile(1, "one", 1);
+        database_ = data_.addDatabase("Main", {WorkDisk(), other});
     }
     void TearDown() override { gAbort = kFlagClear; }
 
-    QString out(const QString& name = QStringLiteral("list.txt")) const {
-        return QDir(folder_.path()).filePath(name);
-    }
+    QString out(const QString& name = "list.txt") const { return QDir(folder_.path()).filePath(name); }
 
     ExportResult run(const ExportSettings& settings, const QStringList& volumes) {
         QList<ExportItem> items;
@@ -78,7 +76,7 @@ protected:
     }
 
     QByteArray exportWorkDisk(const ExportSettings& settings) {
-        EXPECT_EQ(run(settings, {QStringLiteral("Work Disk")}).outcome, ExportOutcome::Completed);
+        EXPECT_EQ(run(settings, {"Work Disk"}).outcome, ExportOutcome::Completed);
         return ReadBytes(out());
     }
 
@@ -150,22 +148,22 @@ TEST_F(ExportTest, FormatsAndTheirSwitches) {
 // Names in the database's order without regard to case (only A-Z folded, equal names by ID), in
 // a small folder sorted in memory and in one too large for that, which the database sorts.
 TEST_F(ExportTest, FilesByNameWithoutRegardToCase) {
-    FixtureVolume disk(QStringLiteral("55"), QStringLiteral("Names"));
+    FixtureVolume disk("55", "Names");
     const QStringList small = {"b",  "Z",  "aB", "ä", "longname_2",  "A",
                                "_x", "B~", "ab", "a", "LONGNAME_10", "abc"};
-    const auto folder = disk.addFolder(1, QStringLiteral("small"));
+    const auto folder = disk.addFolder(1, "small");
     for (const QString& name : small)
         disk.addFile(folder, name);
-    const auto large = disk.addFolder(1, QStringLiteral("large"));
+    const auto large = disk.addFolder(1, "large");
     QStringList numbered;
     for (int i = 0; i <= 8192; ++i)
         numbered.append(QStringLiteral("%1%2").arg(i % 2 ? 'F' : 'f').arg(i, 5, 10, QLatin1Char('0')));
     for (auto name = numbered.crbegin(); name != numbered.crend(); ++name)
         disk.addFile(large, *name);
-    data_.addVolume(QStringLiteral("Main"), disk);
+    data_.addVolume("Main", disk);
 
     const ExportSettings settings{.format = ExportFormat::List, .volumeInfo = false};
-    ASSERT_EQ(run(settings, {QStringLiteral("Names")}).outcome, ExportOutcome::Completed);
+    ASSERT_EQ(run(settings, {"Names"}).outcome, ExportOutcome::Completed);
     const QStringList expected =
         QStringList{"E:\\", "small\\", "_x",          "A",          "a", "aB", "ab",     "abc",
                     "b",    "B~",      "LONGNAME_10", "longname_2", "Z", "ä",  "large\\"} +
@@ -178,7 +176,7 @@ TEST_F(ExportTest, VolumesFollowEachOtherAndReplaceAnOldFile) {
     const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
     QFile::setPermissions(out(), ownerOnly);
     const ExportSettings settings{.format = ExportFormat::List, .files = false};
-    const ExportResult result = run(settings, {QStringLiteral("work disk"), QStringLiteral("Other")});
+    const ExportResult result = run(settings, {"work disk", "Other"});
     EXPECT_EQ(result.outcome, ExportOutcome::Completed);
     EXPECT_EQ(view_.exported, (QList<int>{0, 1}));
     const QStringList other = {"",
@@ -203,7 +201,7 @@ TEST_F(ExportTest, AbortKeepsTheCompletedVolumesOnly) {
     WriteBytes(out(), "old listing");
     // Aborted in the first volume: nothing is complete, and the old file stays as it was.
     view_.onFolder = [](int) { gAbort = kFlagSet; };
-    ExportResult result = run(settings, {QStringLiteral("Work Disk"), QStringLiteral("Other")});
+    ExportResult result = run(settings, {"Work Disk", "Other"});
     EXPECT_EQ(result.outcome, ExportOutcome::Aborted);
     EXPECT_EQ(result.volumesWritten, 0);
     EXPECT_EQ(ReadBytes(out()), "old listing");
@@ -217,7 +215,7 @@ TEST_F(ExportTest, AbortKeepsTheCompletedVolumesOnly) {
         if (view_.exported.size() == 1)
             gAbort = kFlagSet;
     };
-    result = run(settings, {QStringLiteral("Work Disk"), QStringLiteral("Other")});
+    result = run(settings, {"Work Disk", "Other"});
     EXPECT_EQ(result.outcome, ExportOutcome::Aborted);
     EXPECT_EQ(view_.exported, QList<int>{0});
     EXPECT_EQ(ReadBytes(out()), first);
@@ -225,17 +223,17 @@ TEST_F(ExportTest, AbortKeepsTheCompletedVolumesOnly) {
 }
 
 TEST_F(ExportTest, UnwritableDestinationFails) {
-    const QString missing = QDir(folder_.path()).filePath(QStringLiteral("gone/list.txt"));
-    const ExportResult result = RunExport(missing, {}, {{database_, QStringLiteral("Other")}}, view_);
+    const QString missing = QDir(folder_.path()).filePath("gone/list.txt");
+    const ExportResult result = RunExport(missing, {}, {{database_, "Other"}}, view_);
     EXPECT_EQ(result.outcome, ExportOutcome::Failed);
-    EXPECT_TRUE(result.error.contains(QStringLiteral("gone"))) << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains("gone")) << result.error.toStdString();
     EXPECT_TRUE(view_.exported.isEmpty());
 }
 
 TEST(ListingFileNameTest, TxtIsAddedUnlessThere) {
-    EXPECT_EQ(ListingFileName(QStringLiteral("list")), QStringLiteral("list.txt"));
-    EXPECT_EQ(ListingFileName(QStringLiteral("list.TXT")), QStringLiteral("list.TXT"));
-    EXPECT_EQ(ListingFileName(QStringLiteral("list.txt.bak")), QStringLiteral("list.txt.bak.txt"));
+    EXPECT_EQ(ListingFileName("list"), "list.txt");
+    EXPECT_EQ(ListingFileName("list.TXT"), "list.TXT");
+    EXPECT_EQ(ListingFileName("list.txt.bak"), "list.txt.bak.txt");
 }
 
 } // namespace

@@ -21,7 +21,7 @@ TEST(OpenItemTest, OpensWithTheDesktopAndStartsOnlyProgramsThisSystemCanRun) {
     test::WriteBytes(e + "/bin/Old.zip", "PK\x05\x06");
     test::WriteBytes(e + "/bin/setup.exe", "MZ\x90\x00");
     test::WriteBytes(e + "/bin/run.sh", "#!/bin/sh\n");
-    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/true"), e + "/bin/tool.EXE"));
+    ASSERT_TRUE(QFile::copy("/bin/true", e + "/bin/tool.EXE"));
     for (const char* name : {"setup.exe", "run.sh", "tool.EXE"})
         ASSERT_EQ(::chmod(QFile::encodeName(e + "/bin/" + name).constData(), 0755), 0);
 
@@ -50,21 +50,21 @@ TEST(OpenItemTest, OpensWithTheDesktopAndStartsOnlyProgramsThisSystemCanRun) {
     test::ScriptedDriveChooser chooser({""});
     ItemFinder finder([&drives] { return drives.table(); }, chooser);
     test::RecordingLauncher launcher;
-    EXPECT_FALSE(OpenItem(QStringLiteral("F:\\bin\\"), QStringLiteral("readme.TXT"), finder, launcher));
+    EXPECT_FALSE(OpenItem("F:\\bin\\", "readme.TXT", finder, launcher));
     EXPECT_TRUE(launcher.calls.isEmpty());
 }
 
 TEST(CatalogLookupTest, FindsItemsByTheirCataloguedPath) {
     CatalogFixture data;
-    FixtureVolume volume(QStringLiteral("0002ffff"), QStringLiteral("Backup"), 2, QStringLiteral("E:"));
-    const auto docs = volume.addFolder(1, QStringLiteral("Docs"));
-    const auto a = volume.addFile(docs, QStringLiteral("a"));
-    const auto zip = volume.addZipArchive(docs, QStringLiteral("Old.ZIP"), 40);
-    volume.addZipMember(zip, QStringLiteral("readme.txt"), 10, QStringLiteral("\\"));
-    const auto umlaut = volume.addFolder(1, QStringLiteral("Ärger"));
-    volume.addFile(umlaut, QStringLiteral("x.txt"));
-    volume.addFile(umlaut, QStringLiteral("X.txt"));
-    const QString db = data.addDatabase(QStringLiteral("Music"), {volume});
+    FixtureVolume volume("0002ffff", "Backup", 2, "E:");
+    const auto docs = volume.addFolder(1, "Docs");
+    const auto a = volume.addFile(docs, "a");
+    const auto zip = volume.addZipArchive(docs, "Old.ZIP", 40);
+    volume.addZipMember(zip, "readme.txt", 10, "\\");
+    const auto umlaut = volume.addFolder(1, "Ärger");
+    volume.addFile(umlaut, "x.txt");
+    volume.addFile(umlaut, "X.txt");
+    const QString db = data.addDatabase("Music", {volume});
 
     struct Case {
         const char* path;
@@ -84,21 +84,19 @@ TEST(CatalogLookupTest, FindsItemsByTheirCataloguedPath) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        const auto lookup = FindCataloguedItem(db, QStringLiteral("0002ffff"), QString::fromUtf8(c.path));
+        const auto lookup = FindCataloguedItem(db, "0002ffff", QString::fromUtf8(c.path));
         ASSERT_EQ(lookup.item.has_value(), c.source != nullptr);
         if (lookup.item) {
             EXPECT_EQ(lookup.item->sourcePath, QString::fromUtf8(c.source));
             EXPECT_EQ(lookup.item->isFolder, c.isFolder);
         }
     }
-    EXPECT_EQ(FindCataloguedItem(db, QStringLiteral("0002ffff"), QStringLiteral("\\")).failure,
-              LookupFailure::VolumeRoot);
-    EXPECT_EQ(FindCataloguedItem(db, QStringLiteral("nosuch"), QStringLiteral("\\a")).failure,
-              LookupFailure::NoVolume);
+    EXPECT_EQ(FindCataloguedItem(db, "0002ffff", "\\").failure, LookupFailure::VolumeRoot);
+    EXPECT_EQ(FindCataloguedItem(db, "nosuch", "\\a").failure, LookupFailure::NoVolume);
     gDataPath = data.dataPath();
-    EXPECT_EQ(StoredItemNames({ItemKey(QStringLiteral("Music"), QStringLiteral("0002ffff"), true, a),
-                               ItemKey(QStringLiteral("Music"), QStringLiteral("0002ffff"), false, zip)}),
-              (QStringList{"a", "Old.ZIP"}));
+    EXPECT_EQ(
+        StoredItemNames({ItemKey("Music", "0002ffff", true, a), ItemKey("Music", "0002ffff", false, zip)}),
+        (QStringList{"a", "Old.ZIP"}));
 }
 
 } // namespace

@@ -19,7 +19,7 @@ int ResultListModel::columnCount(const QModelIndex& parent) const {
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || std::size_t(index.row()) >= rows_.size())
         return {};
-    const ResultRow& row = rows_[std::size_t(index.row())];
+    const ResultRow& row = this->row(index.row());
     if (role == Qt::DisplayRole)
         return ResultText(row, index.column());
     if (role == Qt::DecorationRole && index.column() == 0) {
@@ -56,6 +56,7 @@ void ResultListModel::clearRows() {
         return;
     beginResetModel();
     rows_ = {};
+    order_ = {};
     endResetModel();
 }
 
@@ -64,8 +65,10 @@ void ResultListModel::appendRows(QList<ResultRow>& rows) {
         return;
     const int first = int(rows_.size());
     beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
-    for (ResultRow& row : rows)
+    for (ResultRow& row : rows) {
+        order_.push_back(int(rows_.size()));
         rows_.push_back(std::move(row));
+    }
     endInsertRows();
     rows.clear();
 }
@@ -79,26 +82,14 @@ QString ResultListModel::iconKey(const ResultRow& row) const {
 }
 
 QString ResultListModel::sortText(int row, int column) const {
-    return ResultText(rows_[std::size_t(row)], column);
+    return ResultText(this->row(row), column);
 }
 
-// In place, one cycle of the permutation after the other: a second set of a million rows would
-// double the list's memory for a moment.
 void ResultListModel::reorderRows(const std::vector<int>& order) {
-    std::vector<bool> placed(order.size());
-    for (std::size_t start = 0; start < order.size(); ++start) {
-        if (placed[start])
-            continue;
-        ResultRow first = std::move(rows_[start]);
-        std::size_t at = start;
-        while (std::size_t(order[at]) != start) {
-            rows_[at] = std::move(rows_[std::size_t(order[at])]);
-            placed[at] = true;
-            at = std::size_t(order[at]);
-        }
-        rows_[at] = std::move(first);
-        placed[at] = true;
-    }
+    std::vector<int> arrival(order.size());
+    for (std::size_t position = 0; position < order.size(); ++position)
+        arrival[position] = order_[std::size_t(order[position])];
+    order_ = std::move(arrival);
 }
 
 } // namespace mendor

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QSet>
 #include <QStringList>
+#include <vector>
 
 namespace mendor {
 
@@ -34,7 +35,7 @@ public:
     void clearRows();
     /// Adds the rows at the end in one step, taking them from the list.
     void appendRows(QList<ResultRow>& rows);
-    const ResultRow& row(int index) const { return rows_[std::size_t(index)]; }
+    const ResultRow& row(int index) const { return rows_[std::size_t(order_[std::size_t(index)])]; }
 
     /// The image key of a row's icon: "closed" for a folder, "zip_closed" for an archive
     /// catalogued as a folder, else the file type's key or "leaf".
@@ -49,8 +50,10 @@ private:
     QSet<QString> imageKeys_;
     mutable QHash<QString, QIcon> icons_;
     QStringList captions_;
-    // A deque grows without moving its rows: no second copy of a million rows in memory.
+    // A deque grows without moving its rows: no second copy of a million rows in memory. The
+    // rows stay where they arrived; a sort only rearranges order_ (list row to arrival index).
     std::deque<ResultRow> rows_;
+    std::vector<int> order_;
 };
 
 } // namespace mendor

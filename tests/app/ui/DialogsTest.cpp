@@ -2,10 +2,10 @@
 #include "app/AboutDialog.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
-#include "app/ui/MainWindowFixture.h"
 #include "search/ui/SearchPane.h"
 #include "shell/Options.h"
 #include "shell/ProgramFolder.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,17 +25,17 @@
 namespace mendor {
 namespace {
 
-class OptionsDialogTest : public MainWindowFixture {
+class OptionsDialogTest : public ProgramFolderFixture {
 protected:
     void SetUp() override {
-        MainWindowFixture::SetUp();
+        ProgramFolderFixture::SetUp();
         window_ = std::make_unique<MainWindow>();
         window_->load(nullptr);
     }
 
     void TearDown() override {
         window_.reset();
-        MainWindowFixture::TearDown();
+        ProgramFolderFixture::TearDown();
     }
 
     std::unique_ptr<MainWindow> window_;
@@ -121,7 +121,7 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
-TEST_F(MainWindowFixture, AboutHelpOpensTheHelpPageAndCloses) {
+TEST_F(ProgramFolderFixture, AboutHelpOpensTheHelpPageAndCloses) {
     EXPECT_TRUE(QFile::exists(AboutDialog::helpPagePath()));
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler("file", &recorder, "open");

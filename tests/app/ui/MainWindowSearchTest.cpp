@@ -1,7 +1,6 @@
 // The Search pane's buttons on the main window: a search and a duplicate search run from the
 // pane fill the result list, the status bar and the report; missing criteria are refused.
 #include "app/MainWindow.h"
-#include "app/ui/MainWindowFixture.h"
 #include "browse/ui/VolumeChooser.h"
 #include "search/SearchRun.h"
 #include "search/ui/ResultList.h"
@@ -9,6 +8,7 @@
 #include "search/ui/SearchPane.h"
 #include "support/CatalogFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <gtest/gtest.h>
 #include <QLineEdit>
@@ -19,10 +19,10 @@
 namespace mendor {
 namespace {
 
-class MainWindowSearchTest : public MainWindowFixture {
+class MainWindowSearchTest : public ProgramFolderFixture {
 protected:
     void SetUp() override {
-        MainWindowFixture::SetUp();
+        ProgramFolderFixture::SetUp();
         FixtureVolume music(QStringLiteral("0002ffff"), QStringLiteral("Music CD"));
         music.checksums[music.addFile(music.addFolder(1, QStringLiteral("Docs")),
                                       QStringLiteral("readme.txt"), 100)] = QByteArray(16, 'r');

@@ -5,7 +5,6 @@
 #include "app/DividerBar.h"
 #include "app/PaneGeometry.h"
 #include "app/SplashWindow.h"
-#include "app/ui/MainWindowFixture.h"
 #include "app/WindowGeometry.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
@@ -15,6 +14,7 @@
 #include "shell/Options.h"
 #include "shell/ProgramFolder.h"
 #include "shell/ui/ClipPlayer.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -30,7 +30,7 @@
 namespace mendor {
 namespace {
 
-class MainWindowTest : public MainWindowFixture {};
+class MainWindowTest : public ProgramFolderFixture {};
 
 TEST_F(MainWindowTest, StartUpReadsSettingsShowsTheSplashStepsAndSetsUpTheResultColumns) {
     writeSettings("[Options]\noSearchFiles=0\noDefaultDrive= d: \n"

@@ -4,10 +4,10 @@
 #include "browse/ui/VolumeChooser.h"
 #include "shell/Flags.h"
 #include "shell/Options.h"
-#include "shell/ProgramFolder.h"
 #include "shell/TextFormats.h"
 #include "support/CatalogFixture.h"
 #include "support/ui/FakeMainWindowServices.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace mendor;
@@ -28,14 +27,10 @@ namespace {
 //               "backup" (m1234, fixed): an empty root
 //   Empty.mdb   no volumes
 //   Old.mdb     version 2, Broken.mdb not a database (neither shown in the tree)
-class BrowseWidgets : public ::testing::Test {
+class BrowseWidgets : public ProgramFolderFixture {
 protected:
     void SetUp() override {
-        ResetOptionsToDefaults();
-        gListMode = 0;
-        SetProgramFolderOverride(programFolder.path());
-        gBusy.store(kFlagClear);
-
+        ProgramFolderFixture::SetUp();
         FixtureVolume music("0002ffff", "Music CD", 1);
         docs = music.addFolder(1, "Docs");
         old = music.addFolder(docs, "old");
@@ -61,8 +56,7 @@ protected:
     void TearDown() override {
         list.reset();
         tree.reset();
-        SetProgramFolderOverride(QString());
-        gBusy.store(kFlagClear);
+        ProgramFolderFixture::TearDown();
     }
 
     void create() {
@@ -100,7 +94,6 @@ protected:
 
     QString folderKey(std::int64_t id) const { return QStringLiteral("Music.mdb_0002ffff_d%1").arg(id); }
 
-    QTemporaryDir programFolder;
     CatalogFixture data;
     FakeMainWindowServices services;
     std::unique_ptr<CatalogTree> tree;

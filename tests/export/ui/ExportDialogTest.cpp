@@ -65,17 +65,16 @@ protected:
     void SetUp() override {
         gBusy = kFlagClear;
         gAbort = kFlagClear;
-        FixtureVolume work(QStringLiteral("1234"), QStringLiteral("Work Disk"));
-        const auto docs = work.addFolder(1, QStringLiteral("Docs"));
-        work.addFile(docs, QStringLiteral("a.kqz"), 10);
-        work.addFolder(docs, QStringLiteral("Sub"));
-        FixtureVolume other(QStringLiteral("77"), QStringLiteral("Other"), 1, QStringLiteral("F:"));
-        other.addFile(1, QStringLiteral("one"), 1);
-        data_.addDatabase(QStringLiteral("Alpha"), {work, other});
-        data_.addDatabase(QStringLiteral("Beta"),
-                          {FixtureVolume(QStringLiteral("9"), QStringLiteral("Music"))});
-        data_.addForeignFile(QStringLiteral("Broken"));
-        data_.addDatabase(QStringLiteral("Empty"));
+        FixtureVolume work("1234", "Work Disk");
+        const auto docs = work.addFolder(1, "Docs");
+        work.addFile(docs, "a.kqz", 10);
+        work.addFolder(docs, "Sub");
+        FixtureVolume other("77", "Other", 1, "F:");
+        other.addFile(1, "one", 1);
+        data_.addDatabase("Alpha", {work, other});
+        data_.addDatabase("Beta", {FixtureVolume("9", "Music")});
+        data_.addForeignFile("Broken");
+        data_.addDatabase("Empty");
 
         ExportDialogSetup setup;
         setup.dataPath = data_.dataPath();
@@ -91,7 +90,7 @@ protected:
         gAbort = kFlagClear;
     }
 
-    QString listing() const { return QDir(out_.path()).filePath(QStringLiteral("list.txt")); }
+    QString listing() const { return QDir(out_.path()).filePath("list.txt"); }
 
     CatalogFixture data_;
     QTemporaryDir out_;
@@ -138,7 +137,7 @@ TEST_F(ExportDialogTest, DestinationAndFileNameAreRequired) {
 TEST_F(ExportDialogTest, ExportWritesTheCheckedVolumesAndUnchecksThem) {
     QListWidget* list = dialog_->exportTree();
     clickCheckBox(list->item(0));
-    QTest::keyClicks(dialog_->fileNameBox(), QStringLiteral("list"));
+    QTest::keyClicks(dialog_->fileNameBox(), "list");
     QTest::mouseClick(dialog_->formatButton(ExportFormat::FullPaths), Qt::LeftButton);
     dialog_->filesCheck()->setChecked(false);
 
@@ -147,14 +146,14 @@ TEST_F(ExportDialogTest, ExportWritesTheCheckedVolumesAndUnchecksThem) {
     ASSERT_TRUE(finished.wait(10000));
     ASSERT_EQ(dialog_->lastResult()->outcome, ExportOutcome::Completed);
     EXPECT_EQ(rowChecks(list), (QList<bool>{true, false, false, false, false, false}));
-    EXPECT_EQ(dialog_->exportButton()->text(), QStringLiteral("&Export Now!"));
+    EXPECT_EQ(dialog_->exportButton()->text(), "&Export Now!");
 
     // The same bytes as the export itself writes.
     test::RecordingExportView quiet;
-    const QString database = data_.databasePath(QStringLiteral("Alpha"));
-    const QString expected = QDir(out_.path()).filePath(QStringLiteral("expected"));
+    const QString database = data_.databasePath("Alpha");
+    const QString expected = QDir(out_.path()).filePath("expected");
     RunExport(expected, {.format = ExportFormat::FullPaths, .files = false},
-              {{database, QStringLiteral("Other")}, {database, QStringLiteral("Work Disk")}}, quiet);
+              {{database, "Other"}, {database, "Work Disk"}}, quiet);
     EXPECT_EQ(ReadBytes(listing()), ReadBytes(expected));
     EXPECT_TRUE(ReadBytes(listing()).contains("E:\\Docs\\Sub\\\r\n"));
 }
@@ -162,7 +161,7 @@ TEST_F(ExportDialogTest, ExportWritesTheCheckedVolumesAndUnchecksThem) {
 TEST_F(ExportDialogTest, AbortStopsTheExportWhileCloseWaits) {
     QListWidget* list = dialog_->exportTree();
     clickCheckBox(list->item(0));
-    dialog_->fileNameBox()->setText(QStringLiteral("list.txt"));
+    dialog_->fileNameBox()->setText("list.txt");
     std::atomic<bool> held{false};
     std::atomic<bool> released{false};
     dialog_->setWorkerPauseHook([&] {
@@ -174,7 +173,7 @@ TEST_F(ExportDialogTest, AbortStopsTheExportWhileCloseWaits) {
     QSignalSpy finished(dialog_.get(), &ExportDialog::exportFinished);
     QTest::mouseClick(dialog_->exportButton(), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return held.load(); }));
-    EXPECT_EQ(dialog_->exportButton()->text(), QStringLiteral("&Abort"));
+    EXPECT_EQ(dialog_->exportButton()->text(), "&Abort");
     EXPECT_TRUE(isBusy());
     dialog_->closeUnlessExporting();
     QTest::keyClick(dialog_.get(), Qt::Key_Escape);

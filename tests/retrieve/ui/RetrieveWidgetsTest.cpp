@@ -10,7 +10,6 @@
 #include "search/ui/ResultListModel.h"
 #include "search/ui/SearchColumns.h"
 #include "shell/Options.h"
-#include "shell/ProgramFolder.h"
 #include "store/Keys.h"
 #include "support/CatalogFixture.h"
 #include "support/MappedDrives.h"
@@ -18,6 +17,7 @@
 #include "support/TestDriveMedium.h"
 #include "support/ui/FakeMainWindowServices.h"
 #include "support/ui/ModalDialogs.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -54,16 +54,15 @@ private:
 };
 
 // A volume catalogued from E: whose medium now sits in F:; G: holds the destinations.
-class RetrieveWidgets : public ::testing::Test {
+class RetrieveWidgets : public ProgramFolderFixture {
 protected:
     void SetUp() override {
-        ResetOptionsToDefaults();
-        SetProgramFolderOverride(home_.path());
+        ProgramFolderFixture::SetUp();
         // The desktop folder is $HOME/Desktop when no user-dirs.dirs names another.
         savedHome_ = qgetenv("HOME");
         savedConfig_ = qgetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", QFile::encodeName(home_.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.path() + "/.config"));
+        qputenv("HOME", QFile::encodeName(programFolder()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(programFolder() + "/.config"));
 
         FixtureVolume volume("m1", "Backup", 2, "E:");
         docs_ = volume.addFolder(1, "Docs");
@@ -97,12 +96,11 @@ protected:
     void TearDown() override {
         qputenv("HOME", savedHome_);
         qputenv("XDG_CONFIG_HOME", savedConfig_);
-        SetProgramFolderOverride(QString());
+        ProgramFolderFixture::TearDown();
     }
 
     QString docsKey() const { return FolderKey("Music.mdb", "m1", docs_); }
 
-    QTemporaryDir home_;
     QByteArray savedHome_;
     QByteArray savedConfig_;
     CatalogFixture data_;
@@ -147,7 +145,7 @@ TEST_F(RetrieveWidgets, BrowseListCopiesTheSelectionToTheDesktopAndOpensFiles) {
     menu->actions().at(1)->trigger();
     // In list order: the sub-folders come first.
     EXPECT_EQ(chooser_.asked, (QStringList{"E:\\Docs\\Sub", "E:\\Docs\\a"}));
-    const QString desktop = home_.path() + "/Desktop";
+    const QString desktop = programFolder() + "/Desktop";
     EXPECT_EQ(test::ReadBytes(desktop + "/a"), "alpha");
     EXPECT_EQ(test::ReadBytes(desktop + "/Sub/c.txt"), "gamma");
 
@@ -180,7 +178,7 @@ TEST_F(RetrieveWidgets, SearchListCopiesByTheShownLocationAndOpensADoubleClicked
     chooser_.script({"F:", "F:"});
     results.findChild<QMenu*>()->actions().at(0)->trigger();
     EXPECT_EQ(chooser_.asked, (QStringList{"E:\\Docs\\Sub", "E:\\Docs\\a"}));
-    EXPECT_EQ(test::ReadBytes(home_.path() + "/Desktop/Sub/c.txt"), "gamma");
+    EXPECT_EQ(test::ReadBytes(programFolder() + "/Desktop/Sub/c.txt"), "gamma");
 
     chooser_.script({"F:"});
     results.show();
@@ -204,7 +202,7 @@ TEST_F(RetrieveWidgets, BothCopyDialogsCopyIntoTheChosenFolderUntilCancelled) {
                 EXPECT_EQ(dialog.windowTitle(), "Copy files...");
                 // It opens on the desktop's drive and folder.
                 EXPECT_EQ(dialog.driveList()->currentData().toString(), "C:");
-                EXPECT_EQ(dialog.selectedFolder(), home_.path() + "/Desktop");
+                EXPECT_EQ(dialog.selectedFolder(), programFolder() + "/Desktop");
                 dialog.driveList()->setCurrentIndex(dialog.driveList()->findData("G:"));
                 EXPECT_EQ(dialog.selectedFolder(), QFileInfo(target_).path());
                 dialog.selectFolder(target_);

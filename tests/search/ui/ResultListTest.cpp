@@ -57,12 +57,20 @@ TEST(ResultListTest, HeaderClicksToggleTheOrderAndMoveTheMarkerAsInTheBrowseList
     EXPECT_EQ(list.headerCaption(6), "Modified");
     EXPECT_EQ(list.headerCaption(1), "« Size");
     EXPECT_EQ(names(list), QStringList({"c", "b", "A"}));
+
+    // Names alike but for case in their first nine characters are ordered by the rest.
+    QList<ResultRow> alike = {fileRow("IMG_0001.JPG", 1, 0), fileRow("img_0001.jpe", 1, 0),
+                              fileRow("Img_0001.jp", 1, 0), fileRow("img_0001.jpG", 1, 0)};
+    list.model().clearRows();
+    list.model().appendRows(alike);
+    list.ColumnClick(0);
+    EXPECT_EQ(names(list), QStringList({"Img_0001.jp", "img_0001.jpe", "IMG_0001.JPG", "img_0001.jpG"}));
 }
 
 TEST(ResultListTest, TheReportRendersPrintsAndSavesAsWritten) {
     SearchReport report;
     report.start();
-    report.addEntry(false, QStringLiteral("Été.txt"), QStringLiteral("  2KB"), QStringLiteral("Music CD"),
+    report.addEntry(false, QStringLiteral("Été.txt"), 2048, QStringLiteral("Music CD"),
                     QStringLiteral("E:\\Docs\\"));
     ReportBox box;
     box.setReport(report.finish());

@@ -4,9 +4,6 @@
 #include "app/MainWindow.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
-#include "shell/Flags.h"
-#include "shell/Options.h"
-#include "shell/ProgramFolder.h"
 #include "store/Database.h"
 #include "store/DatabaseLifecycle.h"
 #include "store/ui/DatabaseNameDialog.h"
@@ -17,6 +14,7 @@
 #include "support/ScriptedPrompter.h"
 #include "support/ui/FakeMainWindowServices.h"
 #include "support/ui/ModalDialogs.h"
+#include "support/ui/ProgramFolderFixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -28,7 +26,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidgetItemIterator>
@@ -40,26 +37,13 @@ using test::FakeMainWindowServices;
 using test::ScriptedPrompter;
 using test::WithModalDialog;
 
-class StoreUiTest : public ::testing::Test {
+class StoreUiTest : public ProgramFolderFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home_.isValid());
-        SetProgramFolderOverride(home_.path());
-        SetInstallFolderOverride(QStringLiteral(MENDOR_TEST_PROGRAM_DIR));
-        ResetOptionsToDefaults();
-        gListMode = 0;
-        gBusy = kFlagClear;
-        gAbort = kFlagClear;
-    }
-
     void TearDown() override {
         commands_.reset();
         list_.reset();
         tree_.reset();
-        SetProgramFolderOverride({});
-        SetInstallFolderOverride({});
-        ResetOptionsToDefaults();
-        gBusy = kFlagClear;
+        ProgramFolderFixture::TearDown();
     }
 
     // Music: "Music CD" (0002ffff) with Docs/{a.txt, b.txt} and top.txt; "Backup" (m1234).
@@ -118,7 +102,6 @@ protected:
             .value(0, "<none>");
     }
 
-    QTemporaryDir home_;
     CatalogFixture data_;
     FakeMainWindowServices services_;
     ScriptedPrompter prompter_;

@@ -1,7 +1,7 @@
 #pragma once
-// A temporary program folder for the shell's widget tests: settings and databases go there, data
-// files (template, help page, clips) come from the staged program folder, and every settings
-// global starts from its default.
+// A temporary program folder for widget tests: settings and databases go there, data files
+// (template, help page, clips) come from the staged program folder, and every settings global
+// starts from its default.
 #include "shell/Flags.h"
 #include "shell/Options.h"
 #include "shell/ProgramFolder.h"
@@ -13,7 +13,7 @@
 
 namespace mendor {
 
-class MainWindowFixture : public ::testing::Test {
+class ProgramFolderFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         SetProgramFolderOverride(home_.path());
@@ -43,6 +43,7 @@ protected:
 private:
     static void reset() {
         ResetOptionsToDefaults();
+        gListMode = 0;
         gBusy = kFlagClear;
         gAbort = kFlagClear;
     }
