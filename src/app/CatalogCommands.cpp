@@ -5,6 +5,7 @@
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentList.h"
 #include "catalog/ui/CatalogDialog.h"
+#include "catalog/ui/VerifyDialog.h"
 #include "shell/ui/DialogPrompter.h"
 #include "store/DatabaseLifecycle.h"
 #include "store/Keys.h"
@@ -118,6 +119,14 @@ void CatalogCommands::runTreeCommand(const QString& command, const QString& key)
         DescribeVolume(key, context_.tree.nodeText(key), prompter());
     else if (command == QLatin1String("move_volume"))
         moveVolume(key);
+    else if (command == QLatin1String("verify_volume"))
+        verifyVolume(key);
+}
+
+void CatalogCommands::verifyVolume(const QString& key) {
+    VerifyDialog dialog(databaseNameOfKey(key), context_.tree.nodeText(key), DriveSource::system(),
+                        prompter(), context_.window);
+    dialog.exec();
 }
 
 void CatalogCommands::deleteNode(const QString& key) {

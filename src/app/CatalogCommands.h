@@ -69,6 +69,8 @@ private:
     std::vector<SelectedItem> selectedItems() const;
     void compactDatabase(const QString& key);
     void moveVolume(const QString& key);
+    /// "Verify Volume...": the medium in a chosen drive compared with the volume's database.
+    void verifyVolume(const QString& key);
     void renameDatabase(const QString& key, const QString& newName);
     void renameVolume(const QString& key, const QString& newName);
     void describeItems();

@@ -46,7 +46,8 @@ CatalogTree::CatalogTree(MainWindowServices& services, QWidget* parent)
                            {{QStringLiteral("delete_volume"), QStringLiteral("&Delete volume")},
                             {QStringLiteral("rename_volume"), QStringLiteral("&Rename Volume")},
                             {QStringLiteral("describe_volume"), QStringLiteral("Add D&escription")},
-                            {QStringLiteral("move_volume"), QStringLiteral("&Move to another database")}});
+                            {QStringLiteral("move_volume"), QStringLiteral("&Move to another database")},
+                            {QStringLiteral("verify_volume"), QStringLiteral("&Verify Volume...")}});
 
     connect(this, &QTreeWidget::itemExpanded, this, &CatalogTree::onExpanded);
     connect(this, &QTreeWidget::currentItemChanged, this, &CatalogTree::onCurrentChanged);
