@@ -599,11 +599,10 @@ TEST_F(Scanner, AbortStopsTheWalkAndWritesNoTotals) {
     scan();
     EXPECT_TRUE(rows_.empty());
 
+    // The counting pass too. (Its second thread may count every folder of so small a tree
+    // before a status call comes, so the flag is set before it starts.)
     RecordingSink counting;
-    counting.slow = true;
-    gAbort = kFlagClear;
-    counting.onStatus = [&](const QString&) { gAbort = kFlagSet; };
-    EXPECT_LT(CountFolders(volume_, {}, counting), 16);
+    EXPECT_EQ(CountFolders(volume_, {}, counting), 0);
     EXPECT_EQ(counting.statuses.last(), s("Aborting..."));
 }
 
@@ -663,7 +662,7 @@ TEST_F(Scanner, AHundredThousandLevelsDeepTreeIsCataloguedInBoundedMemory) {
     put("a.zip", zip);
 
     ResetPeakMemory();
-    const std::int64_t before = PeakKilobytes();
+    [[maybe_unused]] const std::int64_t before = PeakKilobytes();
     EXPECT_EQ(countFolders(), kDepth + 1);
     const ScanTotals totals = scan();
 #if !defined(__SANITIZE_ADDRESS__)
