@@ -6,6 +6,7 @@
 #include "browse/NodeKeys.h"
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentListModel.h"
+#include "browse/ui/ItemCommandMenu.h"
 #include "catalog/ArchiveLister.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/BusyScope.h"
@@ -415,19 +416,13 @@ void ContentList::showItemMenu(const QPoint& globalPosition) {
     if (!itemMenuAllowed() || enabledItemCommands_.isEmpty())
         return;
     if (itemMenu_ == nullptr) {
-        itemMenu_ = new QMenu(QStringLiteral("&Item"), this);
-        const QList<QPair<QString, QString>> commands = {
-            {QStringLiteral("delete_item"), QStringLiteral("&Delete item(s) from volume")},
-            {QStringLiteral("copy_item"), QStringLiteral("&Copy item(s) to a new location...")},
-            {QStringLiteral("quick_copy"), QStringLiteral("&Quick Copy item(s) to your Desktop")},
-            {QStringLiteral("describe_item"), QStringLiteral("Add D&escription(s)")}};
-        for (const auto& [command, caption] : commands) {
-            if (!enabledItemCommands_.contains(command))
-                continue;
-            QAction* action = itemMenu_->addAction(caption);
-            action->setObjectName(command);
-            connect(action, &QAction::triggered, this, [this, command] { emit itemCommand(command); });
-        }
+        itemMenu_ = MakeItemCommandMenu(
+            QStringLiteral("&Item"),
+            {{QStringLiteral("delete_item"), QStringLiteral("&Delete item(s) from volume")},
+             {QStringLiteral("copy_item"), QStringLiteral("&Copy item(s) to a new location...")},
+             {QStringLiteral("quick_copy"), QStringLiteral("&Quick Copy item(s) to your Desktop")},
+             {QStringLiteral("describe_item"), QStringLiteral("Add D&escription(s)")}},
+            enabledItemCommands_, this, [this](const QString& command) { emit itemCommand(command); });
     }
     itemMenu_->popup(globalPosition);
 }

@@ -1,5 +1,6 @@
 #include "search/ui/ResultList.h"
 
+#include "browse/ui/ItemCommandMenu.h"
 #include "search/ui/ResultListModel.h"
 #include "shell/ui/MainWindowServices.h"
 
@@ -89,17 +90,11 @@ void ResultList::showItemMenu(const QPoint& globalPosition) {
     if (enabledItemCommands_.isEmpty())
         return;
     if (itemMenu_ == nullptr) {
-        itemMenu_ = new QMenu(QStringLiteral("search"), this);
-        const QList<QPair<QString, QString>> commands = {
-            {QStringLiteral("s_quick_copy"), QStringLiteral("&Quick copy item(s) to your desktop")},
-            {QStringLiteral("s_copy_items"), QStringLiteral("&Copy item(s) to a new location")}};
-        for (const auto& [command, caption] : commands) {
-            if (!enabledItemCommands_.contains(command))
-                continue;
-            QAction* action = itemMenu_->addAction(caption);
-            action->setObjectName(command);
-            connect(action, &QAction::triggered, this, [this, command] { emit itemCommand(command); });
-        }
+        itemMenu_ = MakeItemCommandMenu(
+            QStringLiteral("search"),
+            {{QStringLiteral("s_quick_copy"), QStringLiteral("&Quick copy item(s) to your desktop")},
+             {QStringLiteral("s_copy_items"), QStringLiteral("&Copy item(s) to a new location")}},
+            enabledItemCommands_, this, [this](const QString& command) { emit itemCommand(command); });
     }
     itemMenu_->popup(globalPosition);
 }
