@@ -7,6 +7,7 @@
 #include "browse/ui/CatalogTree.h"
 #include "browse/ui/ContentListModel.h"
 #include "browse/ui/ItemCommandMenu.h"
+#include "browse/ui/ItemListView.h"
 #include "catalog/ArchiveLister.h"
 #include "catalog/VolumeTypes.h"
 #include "shell/BusyScope.h"
@@ -112,18 +113,7 @@ ContentList::ContentList(MainWindowServices& services, CatalogTree& tree, QWidge
       model_(new ContentListModel([&services](const QString& key) { return services.image(key); }, this)) {
     setObjectName(QStringLiteral("ListView"));
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    header()->setStretchLastSection(false);
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
-    header()->setSectionsMovable(false);
+    SetUpItemListView(*this);
     connect(header(), &QHeaderView::sectionClicked, this, &ContentList::ColumnClick);
     tree_.attachContentList(this);
 }
