@@ -1,6 +1,7 @@
 #include "search/ui/ResultList.h"
 
 #include "browse/ui/ItemCommandMenu.h"
+#include "browse/ui/ItemListView.h"
 #include "search/ui/ResultListModel.h"
 #include "shell/ui/MainWindowServices.h"
 
@@ -16,18 +17,7 @@ ResultList::ResultList(MainWindowServices& services, QWidget* parent)
       model_(new ResultListModel([&services](const QString& key) { return services.image(key); },
                                  services.imageKeys(), this)) {
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    header()->setStretchLastSection(false);
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
-    header()->setSectionsMovable(false);
+    SetUpItemListView(*this);
     connect(header(), &QHeaderView::sectionClicked, this, &ResultList::ColumnClick);
 }
 
