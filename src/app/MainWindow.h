@@ -160,6 +160,8 @@ private:
     Prompter& searchPrompter();
     void onSearchFinished(const SearchOutcome& outcome);
     void finishSearchCommand(bool duplicates);
+    /// Turns "Find Duplicates" off while another search runs; finishSearchCommand restores it.
+    void holdDuplicatesButton();
     QMargins windowFrameMargins() const;
     void placeFrame();
 

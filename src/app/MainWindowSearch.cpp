@@ -106,9 +106,7 @@ void MainWindow::startSearchClicked() {
         gAbort = kFlagSet;
         return;
     }
-    QPushButton* duplicates = frame1_->duplicatesButton();
-    duplicatesWereEnabled_ = duplicates->isEnabled();
-    duplicates->setEnabled(false);
+    holdDuplicatesButton();
     frame1_->identicalButton()->setEnabled(false);
     frame1_->startButton()->setText(kAbortCaption);
 
@@ -181,9 +179,7 @@ void MainWindow::findIdenticalClicked() {
         gAbort = kFlagSet;
         return;
     }
-    QPushButton* duplicates = frame1_->duplicatesButton();
-    duplicatesWereEnabled_ = duplicates->isEnabled();
-    duplicates->setEnabled(false);
+    holdDuplicatesButton();
     frame1_->startButton()->setEnabled(false);
     frame1_->identicalButton()->setText(kAbortCaption);
     startSearchAnimation();
@@ -214,6 +210,12 @@ void MainWindow::onSearchFinished(const SearchOutcome& outcome) {
     searchView_->show();
     hider_->hide();
     finishSearchCommand(duplicates);
+}
+
+void MainWindow::holdDuplicatesButton() {
+    QPushButton* duplicates = frame1_->duplicatesButton();
+    duplicatesWereEnabled_ = duplicates->isEnabled();
+    duplicates->setEnabled(false);
 }
 
 // The end of both button handlers, also when no search ran.
