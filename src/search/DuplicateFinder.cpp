@@ -241,8 +241,6 @@ private:
                         row = reader.read(rows, scan_.folders);
                         row.location = folders.path(reader.parent(rows));
                         row.volume = volume.name;
-                        row.databaseFile = scan_.databaseFile;
-                        row.tableName = volume.tableName;
                     }
                     found_.present_[place] = 1;
                 }

@@ -24,7 +24,6 @@ struct DuplicateVolume {
 
 struct DuplicateScan {
     QString databasePath;
-    QString databaseFile; ///< with ".mdb", for the rows
     QList<DuplicateVolume> volumes;
     bool folders = false;
     QString where; ///< the translated condition; empty for every row

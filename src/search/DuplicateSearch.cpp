@@ -102,7 +102,6 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             continue;
         DuplicateScan scan;
         scan.databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
-        scan.databaseFile = request.databaseFile;
         scan.folders = pass.folders;
         scan.where = *where;
         scan.bySize = request.bySize;
