@@ -18,10 +18,13 @@ namespace {
 constexpr int kReadingThreads = 2;
 
 // The threads stop reading ahead once this many listings, or listings of this many entries (with
-// their descriptions and archive members) in all, wait for the writer: enough to keep it busy, while a volume
-// of huge folders still keeps its memory bounded.
-constexpr std::size_t kReadyListings = 32;
-constexpr std::size_t kReadyEntries = 32768;
+// their descriptions and archive members) in all, wait for the writer; a volume of huge folders
+// still keeps its memory bounded (some 25 MB). The threads read in walking order, but the
+// sub-folders of a folder become known only once it is read, after its later siblings were taken:
+// a read-ahead of a few dozen listings filled up with those, and the writer then waited for
+// each folder below in turn.
+constexpr std::size_t kReadyListings = 8192;
+constexpr std::size_t kReadyEntries = 262144;
 
 // How often the writing side hears that it is still waiting for a listing.
 constexpr auto kWaitingInterval = std::chrono::milliseconds(250);
@@ -69,6 +72,10 @@ struct ListingReader::Slot {
     FolderListing listing;
     std::vector<SlotPointer> children; ///< the walked sub-folders, in entry order
 };
+
+bool ListingReader::laterInWalk(const SlotPointer& a, const SlotPointer& b) {
+    return b->folder->comesBefore(*a->folder);
+}
 
 ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options)
     : tree_(tree), options_(options), traits_(traits) {
@@ -157,13 +164,14 @@ ListingReader::SlotPointer ListingReader::take() {
     for (;;) {
         if (stop_ || isAbortRequested())
             return nullptr;
-        // The folder the writer waits for is read even when enough others are ready.
+        // The earliest folder in walking order is read first. While the writer waits for one
+        // not yet taken (in walking order it is that earliest one), reading goes on past the
+        // read-ahead limits.
         SlotPointer slot;
-        if (wanted_ && !wanted_->taken) {
-            slot = wanted_;
-            // It is usually at or near the top.
-            unread_.erase(std::prev(std::find(unread_.rbegin(), unread_.rend(), slot).base()));
-        } else if (!unread_.empty() && readyListings_ < kReadyListings && readyEntries_ < kReadyEntries) {
+        const bool writerWaits = wanted_ && !wanted_->taken;
+        if (!unread_.empty() &&
+            (writerWaits || (readyListings_ < kReadyListings && readyEntries_ < kReadyEntries))) {
+            std::pop_heap(unread_.begin(), unread_.end(), laterInWalk);
             slot = std::move(unread_.back());
             unread_.pop_back();
         } else if (unread_.empty() && reading_ == 0) {
@@ -206,6 +214,7 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
             if (IsWalkedFolder(e, name, tree_.rootDevice())) {
                 children.push_back(std::make_shared<Slot>());
                 children.back()->folder = tree_.child(slot.folder, name, e.inode);
+                children.back()->folder->rank = std::uint32_t(children.size());
             }
         }
         if (options_.checksums && !readChecksums(fd.get(), listing, checksums))
@@ -220,8 +229,10 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
         slot.listing = std::move(listing);
         slot.children = children;
         slot.read = true;
-        // The first sub-folder on top: the threads read ahead in walking order.
-        unread_.insert(unread_.end(), children.rbegin(), children.rend());
+        for (const SlotPointer& child : children) {
+            unread_.push_back(child);
+            std::push_heap(unread_.begin(), unread_.end(), laterInWalk);
+        }
     }
     changed_.notify_all();
 }

@@ -84,6 +84,8 @@ private:
     struct Slot;
     using SlotPointer = std::shared_ptr<Slot>;
 
+    /// The heap order of unread_.
+    static bool laterInWalk(const SlotPointer& a, const SlotPointer& b);
     void stopThreads();
     void work();
     /// The folder a reading thread is to read next; null when it is to end.
@@ -106,12 +108,13 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<SlotPointer> unread_; ///< folders found and not yet taken, the earliest last
-    SlotPointer wanted_;              ///< the folder the writing side waits for
-    std::size_t readyListings_ = 0;   ///< read and not yet handed over
-    std::size_t readyEntries_ = 0;    ///< entries and descriptions of those listings
-    int reading_ = 0;                 ///< folders being read
-    int running_ = 0;                 ///< reading threads still running
+    /// Folders found and not yet taken: a heap whose top is the earliest in walking order.
+    std::vector<SlotPointer> unread_;
+    SlotPointer wanted_;            ///< the folder the writing side waits for
+    std::size_t readyListings_ = 0; ///< read and not yet handed over
+    std::size_t readyEntries_ = 0;  ///< entries and descriptions of those listings
+    int reading_ = 0;               ///< folders being read
+    int running_ = 0;               ///< reading threads still running
     bool stop_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> threads_;
