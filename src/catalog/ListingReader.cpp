@@ -67,6 +67,7 @@ bool IsWalkedFolder(const DirectoryEntry& entry, QByteArrayView name, std::uint6
 /// One folder of the walk: where it is and, once read, its listing and sub-folders.
 struct ListingReader::Slot {
     FolderTree::FolderPointer folder;
+    std::shared_ptr<CountedFolder> counted; ///< what the counting pass read in it, if anything
     bool taken = false;
     bool read = false;
     FolderListing listing;
@@ -77,10 +78,12 @@ bool ListingReader::laterInWalk(const SlotPointer& a, const SlotPointer& b) {
     return b->folder->comesBefore(*a->folder);
 }
 
-ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options)
+ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options,
+                             std::shared_ptr<CountedFolder> counted)
     : tree_(tree), options_(options), traits_(traits) {
     auto root = std::make_shared<Slot>();
     root->folder = tree.root();
+    root->counted = std::move(counted);
     order_.push_back(root);
     unread_.push_back(root);
     running_ = kReadingThreads;
@@ -108,7 +111,8 @@ void ListingReader::stopThreads() {
 }
 
 bool ListingReader::next(FolderListing& listing, const std::function<void()>& waiting) {
-    if (order_.empty())
+    // The threads may have read far ahead: what they read after an abort is not handed over.
+    if (order_.empty() || isAbortRequested())
         return false;
     const SlotPointer slot = std::move(order_.back());
     order_.pop_back();
@@ -191,9 +195,14 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
     std::vector<SlotPointer> children;
     FileDescriptor fd = tree_.open(slot.folder);
     listing.readable = fd.isOpen();
+    const std::shared_ptr<CountedFolder> counted = std::move(slot.counted);
     if (listing.readable) {
         // A folder that fails part-way keeps the entries read before.
-        reader.read(fd.get(), listing.entries);
+        if (counted && counted->listed)
+            reader.readNamed(fd.get(), counted->names, listing.entries);
+        else
+            reader.read(fd.get(), listing.entries);
+        std::size_t nextCounted = 0;
         bool descriptionsRead = !options_.readDescriptIon;
         for (const DirectoryEntry& e : listing.entries.entries()) {
             const QByteArrayView name = listing.entries.nameOf(e);
@@ -212,9 +221,14 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
                     return;
             }
             if (IsWalkedFolder(e, name, tree_.rootDevice())) {
-                children.push_back(std::make_shared<Slot>());
-                children.back()->folder = tree_.child(slot.folder, name, e.inode);
-                children.back()->folder->rank = std::uint32_t(children.size());
+                auto child = std::make_shared<Slot>();
+                if (counted)
+                    adoptCounted(*child, *counted, nextCounted, name);
+                if (!child->folder)
+                    child->folder = tree_.child(slot.folder, name, e.inode);
+                child->folder->inode = e.inode;
+                child->folder->rank = std::uint32_t(children.size() + 1);
+                children.push_back(std::move(child));
             }
         }
         if (options_.checksums && !readChecksums(fd.get(), listing, checksums))
@@ -235,6 +249,19 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
         }
     }
     changed_.notify_all();
+}
+
+void ListingReader::adoptCounted(Slot& child, CountedFolder& parent, std::size_t& next, QByteArrayView name) {
+    // In entry order, like the entries; one that is no folder now is passed over.
+    for (std::size_t i = next; i < parent.subFolders.size(); ++i) {
+        CountedFolder::SubFolder& sub = parent.subFolders[i];
+        if (sub.folder->name == name) {
+            child.folder = std::move(sub.folder);
+            child.counted = std::move(sub.counted);
+            next = i + 1;
+            return;
+        }
+    }
 }
 
 bool ListingReader::stopping() const {
