@@ -40,7 +40,7 @@ void MainWindow::connectSearchPane() {
     connect(frame1_->saveReportButton(), &QPushButton::clicked, this,
             [this] { report_.save(this, searchPrompter()); });
     connect(search_, &BackgroundSearch::rowsArrived, this,
-            [this](QList<ResultRow>& rows) { searchView_->model().appendRows(rows); });
+            [this](std::vector<QList<ResultRow>>& batches) { searchView_->model().appendRows(batches); });
     connect(search_, &BackgroundSearch::statusChanged, this, [this](const QString& text) {
         setStatusText(runningSearch_ == RunningSearch::Normal ? 2 : 1, text);
     });
@@ -130,6 +130,8 @@ void MainWindow::startSearchClicked() {
     request.searchFiles = frame1_->searchFiles()->isChecked();
     request.targets = SearchTargets(searchTree_->databases(), chosenScope());
     request.dataPath = gDataPath;
+    // The report is written from the list when it is printed or saved (ReportBox).
+    request.writeReport = false;
     search_->start(std::move(request));
 }
 
@@ -203,7 +205,7 @@ void MainWindow::onSearchFinished(const SearchOutcome& outcome) {
     const bool duplicates = runningSearch_ == RunningSearch::Duplicates;
     setStatusText(runningSearch_ == RunningSearch::Normal ? 2 : 1, outcome.status);
     if (runningSearch_ == RunningSearch::Normal && outcome.end == SearchEnd::Completed)
-        report_.setReport(outcome.report);
+        report_.setReportOf(searchView_->model());
     // The list keeps its sort: the rows take their places by the sort column.
     if (runningSearch_ != RunningSearch::Identical)
         searchView_->applySort();

@@ -22,12 +22,6 @@ QString countsText(const SearchOutcome& outcome) {
     return QStringLiteral("Found %1 folder(s) and %2 file(s)").arg(outcome.folders).arg(outcome.files);
 }
 
-// The volume's t from the location field, which holds t & "_dirs".
-QString tableNameOfLocation(const QString& dirsTable) {
-    const QString suffix = DirsTable(QString());
-    return dirsTable.endsWith(suffix) ? dirsTable.chopped(suffix.size()) : dirsTable;
-}
-
 struct IndexVolume {
     QString name;
     QString tableName;
@@ -152,8 +146,6 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
                 }
                 row.location = folders->second.path(reader.parent(rows));
                 row.volume = rows.columnText(volumeColumn);
-                row.databaseFile = request.databaseFile;
-                row.tableName = tableNameOfLocation(dirsTable);
                 ++(pass.folders ? outcome.folders : outcome.files);
                 batch.append(std::move(row));
                 if (++inQuery % kRowsBetweenChecks == 0) {

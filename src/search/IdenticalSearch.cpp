@@ -203,8 +203,6 @@ bool readRows(std::vector<SumEntry>& twins, const std::vector<SumsVolume>& volum
                         ResultRow result = reader.read(from, false);
                         result.location = folders.path(reader.parent(from));
                         result.volume = volumes[v].volumeName;
-                        result.databaseFile = volumes[v].databaseFile;
-                        result.tableName = volumes[v].tableName;
                         ids[k++]->row = std::uint32_t(rows.size());
                         rows.push_back(std::move(result));
                     }

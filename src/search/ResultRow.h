@@ -24,11 +24,7 @@ struct ResultRow {
     std::int64_t accessed = kNoDate;
     QString attrib;
     QString description; ///< empty when the field is empty
-
-    // Where the item is catalogued.
-    QString databaseFile; ///< with ".mdb"
-    QString tableName;    ///< the volume's table name t
-    std::int64_t id = 0;
+    std::int64_t id = 0; ///< in its volume's table
 };
 
 /// The result list's ten columns: name, size, location, volume, type, created, modified, last

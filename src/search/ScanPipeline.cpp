@@ -88,8 +88,6 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where) {
             ResultRow row = reader.read(rows, range.folders);
             row.location = folders.path(reader.parent(rows));
             row.volume = range.volumeName;
-            row.databaseFile = range.databaseFile;
-            row.tableName = range.tableName;
             scanned.rows.append(std::move(row));
         } while (rows.step());
     } catch (const SqlError&) {

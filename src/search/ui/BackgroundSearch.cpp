@@ -21,11 +21,13 @@ public:
     explicit Relay(BackgroundSearch& owner) : owner_(owner) { sinceLastPost_.start(); }
 
     void rowsFound(QList<ResultRow>& rows) override {
+        // The batch is taken whole; the search fills the next one in room of the same size.
+        QList<ResultRow> taken = std::exchange(rows, QList<ResultRow>());
+        rows.reserve(taken.size());
         {
             const std::lock_guard lock(owner_.mutex_);
-            owner_.pendingRows_.append(std::move(rows));
+            owner_.pendingBatches_.push_back(std::move(taken));
         }
-        rows.clear();
         postWhenDue();
     }
     void status(const QString& text) override {
@@ -87,16 +89,16 @@ void BackgroundSearch::run(std::function<SearchOutcome(SearchObserver&)> search)
 }
 
 void BackgroundSearch::deliver() {
-    QList<ResultRow> rows;
+    std::vector<QList<ResultRow>> batches;
     QString status;
     {
         const std::lock_guard lock(mutex_);
-        rows = std::exchange(pendingRows_, {});
+        batches = std::exchange(pendingBatches_, {});
         status = std::exchange(pendingStatus_, QString());
         updatePosted_ = false;
     }
-    if (!rows.isEmpty())
-        emit rowsArrived(rows);
+    if (!batches.empty())
+        emit rowsArrived(batches);
     if (!status.isNull())
         emit statusChanged(status);
 }
@@ -118,7 +120,7 @@ void BackgroundSearch::stopAndWait() {
     delete worker_;
     worker_ = nullptr;
     const std::lock_guard lock(mutex_);
-    pendingRows_.clear();
+    pendingBatches_.clear();
 }
 
 } // namespace mendor

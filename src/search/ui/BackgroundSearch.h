@@ -10,6 +10,7 @@
 #include <mutex>
 #include <QList>
 #include <QObject>
+#include <vector>
 
 class QThread;
 
@@ -32,8 +33,8 @@ public:
     void stopAndWait();
 
 signals:
-    /// Rows found since the last batch, in order (the receiver may take them).
-    void rowsArrived(QList<ResultRow>& rows);
+    /// The batches of rows found since the last update, in order (the receiver may take them).
+    void rowsArrived(std::vector<QList<ResultRow>>& batches);
     void statusChanged(const QString& text);
     /// The search has ended and every row has been reported.
     void finished(const SearchOutcome& outcome);
@@ -46,7 +47,8 @@ private:
 
     QThread* worker_ = nullptr;
     std::mutex mutex_;
-    QList<ResultRow> pendingRows_;
+    // The batches as the search hands them over: no row is moved until the list takes it.
+    std::vector<QList<ResultRow>> pendingBatches_;
     QString pendingStatus_;
     bool updatePosted_ = false;
     SearchOutcome outcome_;

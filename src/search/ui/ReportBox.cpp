@@ -1,6 +1,7 @@
 #include "search/ui/ReportBox.h"
 
 #include "search/SearchReport.h"
+#include "search/ui/ResultListModel.h"
 #include "search/ui/RtfDocument.h"
 #include "shell/Prompter.h"
 
@@ -13,6 +14,52 @@
 
 namespace mendor {
 
+namespace {
+
+// The report as the search writes it: one entry per row, in the order found.
+QByteArray reportOf(const ResultListModel& list) {
+    SearchReport report;
+    report.start();
+    for (int arrival = 0; arrival < list.rowCount(); ++arrival) {
+        const ResultRow row = list.rowAsFound(std::size_t(arrival));
+        report.addEntry(row.folder, row.name, row.size, row.volume, row.location);
+    }
+    return report.finish();
+}
+
+} // namespace
+
+ReportBox::~ReportBox() {
+    stopFollowing();
+}
+
+void ReportBox::setReport(QByteArray rtfUtf8) {
+    stopFollowing();
+    report_ = std::move(rtfUtf8);
+}
+
+void ReportBox::setReportOf(const ResultListModel& list) {
+    stopFollowing();
+    report_.clear();
+    list_ = &list;
+    const auto keep = [this] { setReport(reportOf(*list_)); };
+    reset_ = QObject::connect(&list, &QAbstractItemModel::modelAboutToBeReset, keep);
+    inserted_ = QObject::connect(&list, &QAbstractItemModel::rowsAboutToBeInserted, keep);
+    // A list that goes away leaves no rows to write: the box is left empty.
+    destroyed_ = QObject::connect(&list, &QObject::destroyed, [this] { setReport(QByteArray()); });
+}
+
+void ReportBox::stopFollowing() {
+    QObject::disconnect(reset_);
+    QObject::disconnect(inserted_);
+    QObject::disconnect(destroyed_);
+    list_ = nullptr;
+}
+
+QByteArray ReportBox::report() const {
+    return list_ != nullptr ? reportOf(*list_) : report_;
+}
+
 void ReportBox::print(QWidget* parent) const {
     QPrinter printer;
     QPrintDialog dialog(&printer, parent);
@@ -24,7 +71,7 @@ void ReportBox::print(QWidget* parent) const {
 
 void ReportBox::printTo(QPrinter& printer) const {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    RenderRtf(report_)->print(&printer);
+    RenderRtf(report())->print(&printer);
     QApplication::restoreOverrideCursor();
 }
 
@@ -38,7 +85,7 @@ void ReportBox::save(QWidget* parent, Prompter& prompter) const {
 }
 
 bool ReportBox::saveTo(const QString& path, Prompter& prompter) const {
-    const QString problem = WriteReportFile(path, report_);
+    const QString problem = WriteReportFile(path, report());
     if (problem.isEmpty())
         return true;
     prompter.message(QObject::tr("The report could not be saved as %1: %2").arg(path, problem));

@@ -1,7 +1,13 @@
 #pragma once
 // The holder of the search report (RichTextBox1): the RTF text of the last completed search,
 // printed on a printer the user chooses and saved as an .rtf file.
+//
+// The report of a completed search is the result list's rows in the order found, so the box
+// follows the list and writes the text only when it is printed or saved: a million rows would
+// otherwise keep a hundred and fifty megabytes of text. Before the list loses or gains rows, the
+// box writes the text and keeps it.
 #include <QByteArray>
+#include <QMetaObject>
 #include <QString>
 
 class QPrinter;
@@ -10,12 +16,21 @@ class QWidget;
 namespace mendor {
 
 class Prompter;
+class ResultListModel;
 
 class ReportBox {
 public:
+    ReportBox() = default;
+    ~ReportBox();
+    ReportBox(const ReportBox&) = delete;
+    ReportBox& operator=(const ReportBox&) = delete;
+
     /// The report's RTF text in UTF-8; replaces the one held.
-    void setReport(QByteArray rtfUtf8) { report_ = std::move(rtfUtf8); }
-    const QByteArray& report() const { return report_; }
+    void setReport(QByteArray rtfUtf8);
+    /// The report of the rows the list holds now; replaces the one held.
+    void setReportOf(const ResultListModel& list);
+    /// The report's RTF text in UTF-8.
+    QByteArray report() const;
 
     /// The printer dialog, then the report printed on the chosen printer (or into a PDF file).
     /// Cancelling the dialog ends it silently.
@@ -30,7 +45,13 @@ public:
     bool saveTo(const QString& path, Prompter& prompter) const;
 
 private:
+    void stopFollowing();
+
     QByteArray report_;
+    const ResultListModel* list_ = nullptr;
+    QMetaObject::Connection reset_;
+    QMetaObject::Connection inserted_;
+    QMetaObject::Connection destroyed_;
 };
 
 } // namespace mendor

@@ -2,6 +2,7 @@
 // pane fill the result list, the status bar and the report; missing criteria are refused.
 #include "app/MainWindow.h"
 #include "browse/ui/VolumeChooser.h"
+#include "search/SearchCriteria.h"
 #include "search/SearchRun.h"
 #include "search/ui/ResultList.h"
 #include "search/ui/ResultListModel.h"
@@ -73,6 +74,30 @@ TEST_F(MainWindowSearchTest, ASearchFromThePaneFillsTheListTheStatusBarAndTheRep
     EXPECT_EQ(rows.data(rows.index(1, 2)).toString(), "E:\\Docs\\");
     EXPECT_TRUE(window_.report().report().contains("File {\\b README.TXT} (1kb) on {\\b Backup} in E:\\\\ "));
     EXPECT_FALSE(isBusy());
+}
+
+// The report holds what the search itself writes, in the order found whatever the list's order,
+// and keeps it when the list is emptied or filled by the next search.
+TEST_F(MainWindowSearchTest, TheReportIsTheSearchesOwnAndOutlivesItsRows) {
+    struct : SearchObserver {
+        void rowsFound(QList<ResultRow>&) override {}
+        void status(const QString&) override {}
+    } ignore;
+    SearchRequest request;
+    request.targets = SearchTargets(ReadChooserDatabases(data_.dataPath()), SearchScope());
+    request.dataPath = data_.dataPath();
+    for (const char* name : {"*", "nothing"}) {
+        pane().namePattern()->setText(QString::fromLatin1(name));
+        runFrom(pane().startButton());
+        window_.searchView()->ColumnClick(0);
+        request.condition = QStringLiteral("name like \"%1\"").arg(NamePattern(QString::fromLatin1(name)));
+        const QByteArray written = RunSearch(request, ignore).report;
+        EXPECT_EQ(window_.report().report(), written) << name;
+        QList<ResultRow> next = {ResultRow()};
+        window_.searchView()->model().clearRows();
+        window_.searchView()->model().appendRows(next);
+        EXPECT_EQ(window_.report().report(), written) << name;
+    }
 }
 
 TEST_F(MainWindowSearchTest, DuplicatesWithinTheChosenDatabaseAfterTheQuestions) {

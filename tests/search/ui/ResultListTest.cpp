@@ -67,6 +67,63 @@ TEST(ResultListTest, HeaderClicksToggleTheOrderAndMoveTheMarkerAsInTheBrowseList
     EXPECT_EQ(names(list), QStringList({"Img_0001.jp", "img_0001.jpe", "IMG_0001.JPG", "img_0001.jpG"}));
 }
 
+// Names that tie in their first sixteen characters are ordered by the rest; folded characters
+// order by their code points, also beyond 16 bits; equal names keep their order both ways.
+TEST(ResultListTest, LongAndNonAsciiNamesSortByTheirFoldedCharacters) {
+    test::FakeMainWindowServices services;
+    ResultList list(services);
+    QList<ResultRow> rows;
+    for (const char* name :
+         {"Holiday Photos 2001 B.JPG", "𝒜", "holiday photos 2001 a.jpg", "Ezra", "HOLIDAY PHOTOS 2001 b.jpg",
+          "Éclair", "Holiday Photos 2001", "Ａ", "holiday photos 20"})
+        rows.append(fileRow(QString::fromUtf8(name), 1, 0));
+    list.model().appendRows(rows);
+    list.model().sortByText(0, false);
+    EXPECT_EQ(names(list),
+              QStringList({"Ezra", "holiday photos 20", "Holiday Photos 2001", "holiday photos 2001 a.jpg",
+                           "Holiday Photos 2001 B.JPG", "HOLIDAY PHOTOS 2001 b.jpg", "Éclair", "Ａ", "𝒜"}));
+    list.model().sortByText(0, true);
+    EXPECT_EQ(names(list),
+              QStringList({"𝒜", "Ａ", "Éclair", "Holiday Photos 2001 B.JPG", "HOLIDAY PHOTOS 2001 b.jpg",
+                           "holiday photos 2001 a.jpg", "Holiday Photos 2001", "holiday photos 20", "Ezra"}));
+}
+
+// The list keeps the texts that rows share once: every row still shows its own.
+TEST(ResultListTest, RowsShowWhatTheyWereAddedWith) {
+    test::FakeMainWindowServices services;
+    ResultList list(services);
+    const QString shared = QStringLiteral("E:\\Docs\\");
+    QList<ResultRow> added;
+    for (int i = 0; i < 6; ++i) {
+        ResultRow row = fileRow(QStringLiteral("f%1").arg(i), i * 1000, 999302400 + i);
+        row.folder = i == 2;
+        row.location = i % 2 == 1 ? shared : QStringLiteral("E:\\%1\\").arg(i % 3);
+        row.volume = i < 3 ? QStringLiteral("Music CD") : QStringLiteral("Backup");
+        row.type = QStringLiteral("Type %1").arg(i % 2);
+        row.attrib = i % 3 == 0 ? QString() : QStringLiteral("A");
+        row.description = i == 4 ? QStringLiteral("note") : QString();
+        row.created = i == 5 ? kNoDate : i;
+        row.id = 100 + i;
+        added.append(row);
+    }
+    // A second time, after the list was emptied, in the other order.
+    for (const bool reversed : {false, true}) {
+        list.model().clearRows();
+        QList<ResultRow> rows = added;
+        if (reversed)
+            std::reverse(rows.begin(), rows.end());
+        const QList<ResultRow> expected = rows;
+        list.model().appendRows(rows);
+        ASSERT_EQ(list.model().rowCount(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            const ResultRow row = list.model().row(i);
+            EXPECT_EQ(std::make_pair(row.folder, row.id), std::make_pair(expected[i].folder, expected[i].id));
+            for (int column = 0; column < kResultColumnCount; ++column)
+                EXPECT_EQ(ResultText(row, column), ResultText(expected[i], column)) << i << " " << column;
+        }
+    }
+}
+
 TEST(ResultListTest, TheReportRendersPrintsAndSavesAsWritten) {
     SearchReport report;
     report.start();
