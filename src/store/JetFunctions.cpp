@@ -16,16 +16,22 @@ void deletePattern(void* pattern) {
 // The pattern is usually the same constant on every row: it is compiled once per statement and
 // kept with the argument.
 void jetLike(sqlite3_context* context, int, sqlite3_value** arguments) {
+    // The usual call, once per row: a pattern compiled already (so not NULL), and a text, which
+    // reads as no bytes at all only when it is NULL.
+    if (const auto* cached = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 1))) {
+        if (const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0])))
+            sqlite3_result_int(context,
+                               cached->matchesUtf8(text, std::size_t(sqlite3_value_bytes(arguments[0]))));
+        else
+            sqlite3_result_null(context);
+        return;
+    }
     if (sqlite3_value_type(arguments[0]) == SQLITE_NULL || sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
     const auto length = std::size_t(sqlite3_value_bytes(arguments[0]));
-    if (const auto* cached = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 1))) {
-        sqlite3_result_int(context, cached->matchesUtf8(text, length));
-        return;
-    }
     const auto* source = reinterpret_cast<const char*>(sqlite3_value_text(arguments[1]));
     std::optional<JetPattern> compiled =
         JetPattern::compile(QString::fromUtf8(source, sqlite3_value_bytes(arguments[1])));
