@@ -280,7 +280,8 @@ void CatalogRun::scan() {
         gBusy = kFlagSet;
         view_.setAbortCaption(true);
         view_.pause(25);
-        const std::int64_t folderCount = CountFolders(root_, options_.scan, view_);
+        CountedVolume volume(root_);
+        const std::int64_t folderCount = CountFolders(volume, options_.scan, view_);
         view_.setProgressMaximum(folderCount == 0 ? 1 : ProgressValueOf(folderCount));
 
         // An abort during the counting pass leaves nothing to undo: the database is not touched.
@@ -290,7 +291,7 @@ void CatalogRun::scan() {
         if (!isAbortRequested()) {
             transaction.emplace(*db_);
             replaceCatalog();
-            totals = ScanVolume(*db_, t_, medium_.drive().name(), root_, options_.scan, view_);
+            totals = ScanVolume(*db_, t_, medium_.drive().name(), volume, options_.scan, view_);
             SetRunStatus(QStringLiteral("Last disk was %1, cataloged in %2")
                              .arg(usedText, ElapsedText(totals.elapsedSeconds)));
         }

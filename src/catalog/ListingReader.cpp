@@ -18,10 +18,13 @@ namespace {
 constexpr int kReadingThreads = 2;
 
 // The threads stop reading ahead once this many listings, or listings of this many entries (with
-// their descriptions and archive members) in all, wait for the writer: enough to keep it busy, while a volume
-// of huge folders still keeps its memory bounded.
-constexpr std::size_t kReadyListings = 32;
-constexpr std::size_t kReadyEntries = 32768;
+// their descriptions and archive members) in all, wait for the writer; a volume of huge folders
+// still keeps its memory bounded (some 25 MB). The threads read in walking order, but the
+// sub-folders of a folder become known only once it is read, after its later siblings were taken:
+// a read-ahead of a few dozen listings filled up with those, and the writer then waited for
+// each folder below in turn.
+constexpr std::size_t kReadyListings = 8192;
+constexpr std::size_t kReadyEntries = 262144;
 
 // How often the writing side hears that it is still waiting for a listing.
 constexpr auto kWaitingInterval = std::chrono::milliseconds(250);
@@ -64,16 +67,23 @@ bool IsWalkedFolder(const DirectoryEntry& entry, QByteArrayView name, std::uint6
 /// One folder of the walk: where it is and, once read, its listing and sub-folders.
 struct ListingReader::Slot {
     FolderTree::FolderPointer folder;
+    std::shared_ptr<CountedFolder> counted; ///< what the counting pass read in it, if anything
     bool taken = false;
     bool read = false;
     FolderListing listing;
     std::vector<SlotPointer> children; ///< the walked sub-folders, in entry order
 };
 
-ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options)
+bool ListingReader::laterInWalk(const SlotPointer& a, const SlotPointer& b) {
+    return b->folder->comesBefore(*a->folder);
+}
+
+ListingReader::ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options,
+                             std::shared_ptr<CountedFolder> counted)
     : tree_(tree), options_(options), traits_(traits) {
     auto root = std::make_shared<Slot>();
     root->folder = tree.root();
+    root->counted = std::move(counted);
     order_.push_back(root);
     unread_.push_back(root);
     running_ = kReadingThreads;
@@ -101,7 +111,8 @@ void ListingReader::stopThreads() {
 }
 
 bool ListingReader::next(FolderListing& listing, const std::function<void()>& waiting) {
-    if (order_.empty())
+    // The threads may have read far ahead: what they read after an abort is not handed over.
+    if (order_.empty() || isAbortRequested())
         return false;
     const SlotPointer slot = std::move(order_.back());
     order_.pop_back();
@@ -157,13 +168,14 @@ ListingReader::SlotPointer ListingReader::take() {
     for (;;) {
         if (stop_ || isAbortRequested())
             return nullptr;
-        // The folder the writer waits for is read even when enough others are ready.
+        // The earliest folder in walking order is read first. While the writer waits for one
+        // not yet taken (in walking order it is that earliest one), reading goes on past the
+        // read-ahead limits.
         SlotPointer slot;
-        if (wanted_ && !wanted_->taken) {
-            slot = wanted_;
-            // It is usually at or near the top.
-            unread_.erase(std::prev(std::find(unread_.rbegin(), unread_.rend(), slot).base()));
-        } else if (!unread_.empty() && readyListings_ < kReadyListings && readyEntries_ < kReadyEntries) {
+        const bool writerWaits = wanted_ && !wanted_->taken;
+        if (!unread_.empty() &&
+            (writerWaits || (readyListings_ < kReadyListings && readyEntries_ < kReadyEntries))) {
+            std::pop_heap(unread_.begin(), unread_.end(), laterInWalk);
             slot = std::move(unread_.back());
             unread_.pop_back();
         } else if (unread_.empty() && reading_ == 0) {
@@ -183,9 +195,14 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
     std::vector<SlotPointer> children;
     FileDescriptor fd = tree_.open(slot.folder);
     listing.readable = fd.isOpen();
+    const std::shared_ptr<CountedFolder> counted = std::move(slot.counted);
     if (listing.readable) {
         // A folder that fails part-way keeps the entries read before.
-        reader.read(fd.get(), listing.entries);
+        if (counted && counted->listed)
+            reader.readNamed(fd.get(), counted->names, listing.entries);
+        else
+            reader.read(fd.get(), listing.entries);
+        std::size_t nextCounted = 0;
         bool descriptionsRead = !options_.readDescriptIon;
         for (const DirectoryEntry& e : listing.entries.entries()) {
             const QByteArrayView name = listing.entries.nameOf(e);
@@ -204,8 +221,14 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
                     return;
             }
             if (IsWalkedFolder(e, name, tree_.rootDevice())) {
-                children.push_back(std::make_shared<Slot>());
-                children.back()->folder = tree_.child(slot.folder, name, e.inode);
+                auto child = std::make_shared<Slot>();
+                if (counted)
+                    adoptCounted(*child, *counted, nextCounted, name);
+                if (!child->folder)
+                    child->folder = tree_.child(slot.folder, name, e.inode);
+                child->folder->inode = e.inode;
+                child->folder->rank = std::uint32_t(children.size() + 1);
+                children.push_back(std::move(child));
             }
         }
         if (options_.checksums && !readChecksums(fd.get(), listing, checksums))
@@ -220,10 +243,25 @@ void ListingReader::read(Slot& slot, DirectoryReader& reader, ChecksumReader& ch
         slot.listing = std::move(listing);
         slot.children = children;
         slot.read = true;
-        // The first sub-folder on top: the threads read ahead in walking order.
-        unread_.insert(unread_.end(), children.rbegin(), children.rend());
+        for (const SlotPointer& child : children) {
+            unread_.push_back(child);
+            std::push_heap(unread_.begin(), unread_.end(), laterInWalk);
+        }
     }
     changed_.notify_all();
+}
+
+void ListingReader::adoptCounted(Slot& child, CountedFolder& parent, std::size_t& next, QByteArrayView name) {
+    // In entry order, like the entries; one that is no folder now is passed over.
+    for (std::size_t i = next; i < parent.subFolders.size(); ++i) {
+        CountedFolder::SubFolder& sub = parent.subFolders[i];
+        if (sub.folder->name == name) {
+            child.folder = std::move(sub.folder);
+            child.counted = std::move(sub.counted);
+            next = i + 1;
+            return;
+        }
+    }
 }
 
 bool ListingReader::stopping() const {

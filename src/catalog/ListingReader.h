@@ -7,6 +7,7 @@
 // Everything a folder's listing needs from the medium is read here, through the folder's open
 // descriptor and the entries' raw names: this is where further readers of file content (archives
 // of other kinds, checksums) belong, so that the writing thread never touches the medium.
+#include "catalog/CountedVolume.h"
 #include "catalog/DescriptIon.h"
 #include "catalog/FileChecksum.h"
 #include "catalog/Scanner.h"
@@ -65,8 +66,10 @@ bool IsWalkedFolder(const DirectoryEntry& entry, QByteArrayView name, std::uint6
 class ListingReader {
 public:
     /// Starts listing the folders of tree; listings come out of next() in walking order: a
-    /// folder, then each walked sub-folder with everything below it, in entry order.
-    ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options);
+    /// folder, then each walked sub-folder with everything below it, in entry order. Folders
+    /// in counted (the root's record of a counting pass, or null) are read by the names kept.
+    ListingReader(FolderTree& tree, const VolumeTraits& traits, const ScanOptions& options,
+                  std::shared_ptr<CountedFolder> counted = nullptr);
     /// Stops the reading threads (wherever they are) and waits for them.
     ~ListingReader();
     ListingReader(const ListingReader&) = delete;
@@ -84,11 +87,16 @@ private:
     struct Slot;
     using SlotPointer = std::shared_ptr<Slot>;
 
+    /// The heap order of unread_.
+    static bool laterInWalk(const SlotPointer& a, const SlotPointer& b);
     void stopThreads();
     void work();
     /// The folder a reading thread is to read next; null when it is to end.
     SlotPointer take();
     void read(Slot& slot, DirectoryReader& reader, ChecksumReader& checksums);
+    /// Makes child the counting pass's folder called name among parent's sub-folders from next
+    /// on, when there is one, and moves next past it.
+    static void adoptCounted(Slot& child, CountedFolder& parent, std::size_t& next, QByteArrayView name);
     bool stopping() const;
     /// False when the walk is to stop before the archive is listed to its end.
     bool listArchive(int folderFd, const char* name, ArchiveListing& archive) const;
@@ -106,12 +114,13 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<SlotPointer> unread_; ///< folders found and not yet taken, the earliest last
-    SlotPointer wanted_;              ///< the folder the writing side waits for
-    std::size_t readyListings_ = 0;   ///< read and not yet handed over
-    std::size_t readyEntries_ = 0;    ///< entries and descriptions of those listings
-    int reading_ = 0;                 ///< folders being read
-    int running_ = 0;                 ///< reading threads still running
+    /// Folders found and not yet taken: a heap whose top is the earliest in walking order.
+    std::vector<SlotPointer> unread_;
+    SlotPointer wanted_;            ///< the folder the writing side waits for
+    std::size_t readyListings_ = 0; ///< read and not yet handed over
+    std::size_t readyEntries_ = 0;  ///< entries and descriptions of those listings
+    int reading_ = 0;               ///< folders being read
+    int running_ = 0;               ///< reading threads still running
     bool stop_ = false;
     std::exception_ptr failure_;
     std::vector<std::thread> threads_;

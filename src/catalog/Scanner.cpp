@@ -19,7 +19,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <QFile>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -62,14 +61,6 @@ private:
     bool reported_ = false;
 };
 
-QByteArray localPathOf(const QString& localRoot) {
-    return QFile::encodeName(localRoot);
-}
-
-VolumeTraits traitsOf(const FolderTree& tree) {
-    return tree.rootOpened() ? VolumeTraits::of(tree.rootFd()) : VolumeTraits();
-}
-
 QString withBackslash(const QString& path) {
     return path.endsWith(QLatin1Char('\\')) ? path : path + QLatin1Char('\\');
 }
@@ -78,16 +69,18 @@ QString withBackslash(const QString& path) {
 
 /// Only the number of folders matters here, not their order, so the calling thread and one
 /// helper take turns at a common stack of folders still to be read. Taking the latest first
-/// keeps the walk depth-first, and with it the folders held open few.
+/// keeps the walk depth-first, and with it the folders held open few. What it reads of each
+/// folder stays in the volume's records for the scan.
 class FolderCounter {
 public:
-    FolderCounter(const ScanOptions& options, ProgressSink& progress, FolderTree& tree)
-        : options_(options), progress_(progress), tree_(tree), traits_(traitsOf(tree)) {}
+    FolderCounter(const ScanOptions& options, ProgressSink& progress, CountedVolume& volume)
+        : options_(options), progress_(progress), tree_(volume.tree()), traits_(volume.traits()) {
+        pending_.push_back({tree_.root(), volume.root()});
+    }
 
     std::int64_t run() {
         if (!tree_.rootOpened())
             return 0;
-        pending_.push_back(tree_.root());
         std::thread helper([this] { work(false); });
         work(true);
         helper.join();
@@ -99,7 +92,7 @@ private:
     void work(bool reporting) {
         DirectoryReader reader(traits_);
         DirectoryListing listing;
-        FolderTree::FolderPointer folder;
+        CountedFolder::SubFolder folder;
         while (take(folder)) {
             countFolder(folder, reader, listing);
             {
@@ -113,7 +106,7 @@ private:
     }
 
     /// The next folder to read; false when there is none left (or the user aborted).
-    bool take(FolderTree::FolderPointer& folder) {
+    bool take(CountedFolder::SubFolder& folder) {
         std::unique_lock lock(mutex_);
         for (;;) {
             if (isAbortRequested())
@@ -133,25 +126,29 @@ private:
 
     /// Counts folder itself (the root aside) and the archives in it. A sub-folder counts when it
     /// is opened in its turn: only then is it known to be on the volume, without a stat call.
-    void countFolder(const FolderTree::FolderPointer& folder, DirectoryReader& reader,
+    void countFolder(const CountedFolder::SubFolder& folder, DirectoryReader& reader,
                      DirectoryListing& listing) {
         listing = DirectoryListing();
         bool onVolume = false;
-        FileDescriptor fd = tree_.open(folder, &onVolume);
-        std::int64_t counted = folder != tree_.root() && onVolume ? 1 : 0;
-        std::vector<FolderTree::FolderPointer> found;
+        FileDescriptor fd = tree_.open(folder.folder, &onVolume);
+        std::int64_t counted = folder.folder != tree_.root() && onVolume ? 1 : 0;
+        std::vector<CountedFolder::SubFolder> found;
         if (fd.isOpen() && !isAbortRequested()) {
-            reader.read(fd.get(), listing, DirectoryReader::Detail::FoldersOnly);
+            CountedFolder& record = *folder.counted;
+            record.listed = reader.read(fd.get(), listing, DirectoryReader::Detail::FoldersOnly);
             for (const DirectoryEntry& entry : listing.entries()) {
                 const QByteArrayView name = listing.nameOf(entry);
                 if (name.startsWith('.'))
                     continue;
                 if (entry.isFolder())
-                    found.push_back(tree_.child(folder, name, 0));
+                    found.push_back(
+                        {tree_.child(folder.folder, name, entry.inode), std::make_shared<CountedFolder>()});
                 else if (IsArchiveEntry(entry, name, options_))
                     ++counted;
             }
-            tree_.keep(folder, std::move(fd), found.size());
+            record.names = listing.nameBuffer();
+            record.subFolders = found;
+            tree_.keep(folder.folder, std::move(fd), found.size());
         }
         count_ += counted;
         if (found.empty())
@@ -180,8 +177,8 @@ private:
 
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<FolderTree::FolderPointer> pending_; ///< folders found and not yet read
-    int reading_ = 0;                                ///< folders taken and still being read
+    std::vector<CountedFolder::SubFolder> pending_; ///< folders found and not yet read
+    int reading_ = 0;                               ///< folders taken and still being read
 };
 
 // ---- scan -----------------------------------------------------------------------------------
@@ -521,13 +518,12 @@ bool VolumeScan::writeArchive(const DirectoryEntry& archive, QByteArrayView name
 
 } // namespace
 
-std::int64_t CountFolders(const QString& localRoot, const ScanOptions& options, ProgressSink& progress) {
-    FolderTree tree(localPathOf(localRoot));
-    FolderCounter counter(options, progress, tree);
+std::int64_t CountFolders(CountedVolume& volume, const ScanOptions& options, ProgressSink& progress) {
+    FolderCounter counter(options, progress, volume);
     return counter.run();
 }
 
-ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, const QString& localRoot,
+ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, CountedVolume& volume,
                       const ScanOptions& options, ProgressSink& progress) {
     if (isAbortRequested()) {
         ScanTotals nothing;
@@ -536,13 +532,13 @@ ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, 
     }
     const Clock::time_point start = Clock::now();
     // A root that cannot be read gives the root row alone.
-    FolderTree tree(localPathOf(localRoot));
+    FolderTree& tree = volume.tree();
 
     QString rootName = driveName;
     while (rootName.endsWith(QLatin1Char('\\')))
         rootName.chop(1);
 
-    ListingReader listings(tree, traitsOf(tree), options);
+    ListingReader listings(tree, volume.traits(), options, volume.root());
     VolumeScan scan(db, t, rootName, options, progress, tree.rootDevice(), listings);
     scan.writeRootRow();
     scan.walk();

@@ -79,8 +79,9 @@ VerifyOutcome VerifyVolume(const QString& databaseName, const DriveMedium& mediu
         options.readDescriptIon = false;
         options.checksums = outcome.withContent;
         progress.status(QStringLiteral("Analyzing Directory Structure..."));
-        progress.setProgressMaximum(ProgressValueOf(CountFolders(root, options, progress)));
-        const ScanTotals totals = ScanVolume(scanned, t, medium.drive().name(), root, options, progress);
+        CountedVolume volume(root);
+        progress.setProgressMaximum(ProgressValueOf(CountFolders(volume, options, progress)));
+        const ScanTotals totals = ScanVolume(scanned, t, medium.drive().name(), volume, options, progress);
         if (totals.aborted || isAbortRequested())
             return ended(VerifyEnd::Aborted, QStringLiteral("Verification aborted."));
         progress.status(QStringLiteral("Comparing..."));

@@ -98,6 +98,12 @@ public:
         }
     }
     void status(const QString&) override {}
+    bool takesLines() const override { return true; }
+    void linesFound(QByteArrayView lines, std::int64_t) override {
+        buffer_ += lines;
+        if (std::size_t(buffer_.size()) >= kOutputBuffer)
+            flush();
+    }
 
     /// The final status text, on a line of its own.
     void line(QString text) {

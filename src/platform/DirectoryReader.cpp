@@ -185,21 +185,40 @@ bool DirectoryReader::read(int folderFd, DirectoryListing& listing, Detail detai
             const char* name = record + kNameAt;
             if (isDotOrDotDot(name))
                 continue;
-            DirectoryEntry* entry = listing.add(QByteArrayView(name, qsizetype(std::strlen(name))));
-            if (!entry)
+            std::uint64_t inode = 0;
+            std::memcpy(&inode, record + kInodeAt, sizeof inode);
+            if (!add(folderFd, {name, std::strlen(name), inode, static_cast<unsigned char>(record[kTypeAt])},
+                     listing, detail))
                 return false;
-            std::memcpy(&entry->inode, record + kInodeAt, sizeof entry->inode);
-            const auto type = static_cast<unsigned char>(record[kTypeAt]);
-            if (detail == Detail::FoldersOnly && type != DT_UNKNOWN) {
-                entry->kind = type == DT_DIR   ? EntryKind::Folder
-                              : type == DT_REG ? EntryKind::RegularFile
-                                               : EntryKind::Other;
-                continue;
-            }
-            if (!stat(folderFd, name, *entry, detail))
-                listing.dropLast();
         }
     }
+}
+
+bool DirectoryReader::readNamed(int folderFd, std::string_view names, DirectoryListing& listing) {
+    for (std::size_t at = 0; at < names.size();) {
+        const char* name = names.data() + at;
+        const std::size_t length = std::strlen(name);
+        at += length + 1;
+        if (!add(folderFd, {name, length, 0, DT_UNKNOWN}, listing, Detail::Full))
+            return false;
+    }
+    return true;
+}
+
+bool DirectoryReader::add(int folderFd, const Found& found, DirectoryListing& listing, Detail detail) {
+    DirectoryEntry* entry = listing.add(QByteArrayView(found.name, qsizetype(found.length)));
+    if (!entry)
+        return false;
+    entry->inode = found.inode;
+    if (detail == Detail::FoldersOnly && found.type != DT_UNKNOWN) {
+        entry->kind = found.type == DT_DIR   ? EntryKind::Folder
+                      : found.type == DT_REG ? EntryKind::RegularFile
+                                             : EntryKind::Other;
+        return true;
+    }
+    if (!stat(folderFd, found.name, *entry, detail))
+        listing.dropLast();
+    return true;
 }
 
 bool DirectoryReader::stat(int folderFd, const char* name, DirectoryEntry& entry, Detail detail) {

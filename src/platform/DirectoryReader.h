@@ -19,6 +19,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mendor {
@@ -67,6 +68,8 @@ public:
         return QByteArrayView(names_.data() + entry.nameOffset, entry.nameLength);
     }
     const char* cNameOf(const DirectoryEntry& entry) const { return names_.data() + entry.nameOffset; }
+    /// Every entry's name followed by a NUL, in entry order: the form readNamed() takes.
+    std::string_view nameBuffer() const { return names_; }
     /// The memory the listing holds, for budgets of listings waiting in memory.
     std::size_t bytes() const { return names_.capacity() + entries_.capacity() * sizeof(DirectoryEntry); }
 
@@ -114,8 +117,21 @@ public:
     /// entry that vanished between listing and stat is skipped. False when the folder could not
     /// be read to its end (the entries read before stay).
     bool read(int folderFd, DirectoryListing& listing, Detail detail = Detail::Full);
+    /// Appends the entries of the open folder folderFd named in names (each followed by a NUL),
+    /// in that order, with everything in DirectoryEntry: a folder listed before is read again
+    /// without listing it. A name no longer there is skipped. False when listing cannot hold them.
+    bool readNamed(int folderFd, std::string_view names, DirectoryListing& listing);
 
 private:
+    /// An entry as a listing names it; inode and type are 0 and DT_UNKNOWN when it does not tell.
+    struct Found {
+        const char* name;
+        std::size_t length;
+        std::uint64_t inode;
+        unsigned char type;
+    };
+    /// Adds the entry of folderFd; false when the listing cannot hold it.
+    bool add(int folderFd, const Found& found, DirectoryListing& listing, Detail detail);
     bool stat(int folderFd, const char* name, DirectoryEntry& entry, Detail detail);
     void readAttributes(int folderFd, const char* name, DirectoryEntry& entry, std::uint32_t mode,
                         std::uint64_t statxAttributes, bool hasCreationTime);

@@ -25,6 +25,24 @@ FolderTree::Folder::~Folder() {
     }
 }
 
+bool FolderTree::Folder::comesBefore(const Folder& other) const {
+    const Folder* mine = this;
+    const Folder* theirs = &other;
+    while (mine->depth > theirs->depth)
+        mine = mine->parent.get();
+    if (mine == theirs)
+        return false; // other is this folder or above it
+    while (theirs->depth > mine->depth)
+        theirs = theirs->parent.get();
+    if (mine == theirs)
+        return true; // this folder is above other
+    while (mine->parent != theirs->parent) {
+        mine = mine->parent.get();
+        theirs = theirs->parent.get();
+    }
+    return mine->rank < theirs->rank;
+}
+
 bool FolderTree::Shallowest::operator()(const FolderPointer& a, const FolderPointer& b) const {
     return a->depth != b->depth ? a->depth < b->depth : a.get() < b.get();
 }

@@ -39,8 +39,12 @@ FileDescriptor OpenLocalFolder(const QByteArray& localPath) {
 }
 
 FileDescriptor OpenFolderAt(int folderFd, const char* name) {
-    return FileDescriptor(
-        ::openat(folderFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    // Listing a folder, for the count and again for the scan, is no use of it either.
+    FileDescriptor fd(::openat(folderFd, name, kFolderFlags | O_NOATIME));
+    if (!fd.isOpen() && errno == EPERM)
+        fd = FileDescriptor(::openat(folderFd, name, kFolderFlags));
+    return fd;
 }
 
 bool IdentityOf(int fd, FileIdentity& identity) {

@@ -52,7 +52,8 @@ struct FileIdentity {
 /// links of the machine's own); not for names on the medium.
 FileDescriptor OpenLocalFolder(const QByteArray& localPath);
 
-/// Opens the sub-folder name of an open folder without following a link.
+/// Opens the sub-folder name of an open folder without following a link, and (where the system
+/// lets us) without moving its last-access date.
 FileDescriptor OpenFolderAt(int folderFd, const char* name);
 
 /// The device and inode of an open file; false when they cannot be had.

@@ -1,6 +1,5 @@
 // The duplicate search of search/SearchRun.h.
-#include "search/FolderPaths.h"
-#include "search/ResultReader.h"
+#include "search/DuplicateFinder.h"
 #include "search/SearchRun.h"
 #include "search/SqliteConditionWriter.h"
 #include "shell/Flags.h"
@@ -8,7 +7,6 @@
 #include "store/JetFunctions.h"
 #include "store/Schema.h"
 
-#include <map>
 #include <QStringList>
 
 namespace mendor {
@@ -22,31 +20,27 @@ QString countsText(const SearchOutcome& outcome) {
     return QStringLiteral("Found %1 folder(s) and %2 file(s)").arg(outcome.folders).arg(outcome.files);
 }
 
-struct IndexVolume {
-    QString name;
-    QString tableName;
-};
-
 // The volumes of the scope, in the order of the index table.
-QList<IndexVolume> scopeVolumes(const Database& db, const std::optional<QString>& volumeName) {
-    QString sql = QStringLiteral("SELECT \"name\", \"tablename\" FROM \"index\"");
+QList<DuplicateVolume> scopeVolumes(const Database& db, const std::optional<QString>& volumeName,
+                                    bool folders) {
+    QString sql = QStringLiteral("SELECT \"name\", \"tablename\", \"dirs\", \"files\" FROM \"index\"");
     if (volumeName)
         sql += QStringLiteral(" WHERE %1(\"name\") = %1(?1)").arg(QLatin1String(kJetFoldFunction));
     Statement rows = db.prepare(sql + QStringLiteral(" ORDER BY rowid"));
     if (volumeName)
         rows.bind(1, *volumeName);
-    QList<IndexVolume> volumes;
+    QList<DuplicateVolume> volumes;
     while (rows.step())
-        volumes.append({rows.columnText(0), rows.columnText(1)});
+        volumes.append({rows.columnText(0), rows.columnText(1), rows.columnInt(folders ? 2 : 3)});
     return volumes;
 }
 
 // Every row of the volumes that meets the condition, with its volume's folders table and name.
 // Rows of different volumes always differ in those two, so the parts are joined with UNION ALL:
 // the same rows as a UNION, without comparing every row with every other.
-QString allTablesSql(const QList<IndexVolume>& volumes, bool folders, const QString& where) {
+QString allTablesSql(const QList<DuplicateVolume>& volumes, bool folders, const QString& where) {
     QStringList parts;
-    for (const IndexVolume& volume : volumes) {
+    for (const DuplicateVolume& volume : volumes) {
         QString part =
             QStringLiteral("SELECT *, %1 AS \"location\", %2 AS \"volume\" FROM %3")
                 .arg(quoteLiteral(DirsTable(volume.tableName)), quoteLiteral(volume.name),
@@ -106,61 +100,60 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     for (const Pass& pass : passes) {
         if (!pass.wanted || !where)
             continue;
-        QList<ResultRow> batch;
+        DuplicateScan scan;
+        scan.databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
+        scan.folders = pass.folders;
+        scan.where = *where;
+        scan.bySize = request.bySize;
+        scan.asLines = observer.takesLines();
         try {
-            Database db = Database::open(request.dataPath + QLatin1Char('/') + request.databaseFile);
-            db.preferMappedReads();
-            db.preferLargeSorts();
-            const QList<IndexVolume> volumes = scopeVolumes(db, request.volumeName);
-            if (volumes.isEmpty())
+            Database db = Database::open(scan.databasePath);
+            scan.volumes = scopeVolumes(db, request.volumeName, pass.folders);
+            if (scan.volumes.isEmpty())
                 continue;
-            storeQueries(db, allTablesSql(volumes, pass.folders, *where), request.bySize);
-
-            observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
-            Statement rows =
-                db.prepare(QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(kDuplicatesQuery)));
-            if (!rows.step())
-                continue;
-            if (isAbortRequested()) {
-                outcome.end = SearchEnd::AbortedBeforeReading;
-                break;
-            }
-            observer.pause();
-            ResultReader reader(rows);
-            const int locationColumn = rows.columnIndex(QStringLiteral("location"));
-            const int volumeColumn = rows.columnIndex(QStringLiteral("volume"));
-            std::map<QString, FolderMap> folderMaps;
-            std::int64_t inQuery = 0;
-            do {
-                ResultRow row = reader.read(rows, pass.folders);
-                const QString dirsTable = rows.columnText(locationColumn);
-                auto folders = folderMaps.find(dirsTable);
-                if (folders == folderMaps.end()) {
-                    FolderMap map;
-                    try {
-                        map = FolderMap::load(db, dirsTable);
-                    } catch (const SqlError&) {
-                        // Without its folders a volume's rows show no location.
-                    }
-                    folders = folderMaps.emplace(dirsTable, std::move(map)).first;
-                }
-                row.location = folders->second.path(reader.parent(rows));
-                row.volume = rows.columnText(volumeColumn);
-                ++(pass.folders ? outcome.folders : outcome.files);
-                batch.append(std::move(row));
-                if (++inQuery % kRowsBetweenChecks == 0) {
-                    observer.rowsFound(batch);
-                    batch.clear();
-                    observer.status(countsText(outcome));
-                    observer.pause();
-                    if (isAbortRequested()) {
-                        outcome.end = SearchEnd::AbortedWhileReading;
-                        break;
-                    }
-                }
-            } while (rows.step());
+            storeQueries(db, allTablesSql(scan.volumes, pass.folders, *where), request.bySize);
         } catch (const SqlError&) {
-            // The database, its volumes or its queries cannot be read: nothing more from this pass.
+            // The database, its volumes or its queries cannot be read: nothing from this pass.
+            continue;
+        }
+        observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
+        std::optional<FoundDuplicates> found = FindDuplicates(scan);
+        if (!found) {
+            outcome.end = SearchEnd::AbortedBeforeReading;
+            break;
+        }
+        std::size_t first = 0;
+        while (first < found->places() && !found->present(first))
+            ++first;
+        if (first == found->places())
+            continue;
+        if (isAbortRequested()) {
+            outcome.end = SearchEnd::AbortedBeforeReading;
+            break;
+        }
+        observer.pause();
+        // Lines go out one by one as they lie in memory, rows in batches.
+        QList<ResultRow> batch;
+        std::int64_t inQuery = 0;
+        for (std::size_t place = first; place < found->places(); ++place) {
+            if (!found->present(place))
+                continue;
+            if (scan.asLines)
+                observer.linesFound(found->line(place), 1);
+            else
+                batch.append(std::move(found->row(place)));
+            ++(pass.folders ? outcome.folders : outcome.files);
+            if (++inQuery % kRowsBetweenChecks == 0) {
+                if (!batch.isEmpty())
+                    observer.rowsFound(batch);
+                batch.clear();
+                observer.status(countsText(outcome));
+                observer.pause();
+                if (isAbortRequested()) {
+                    outcome.end = SearchEnd::AbortedWhileReading;
+                    break;
+                }
+            }
         }
         if (!batch.isEmpty())
             observer.rowsFound(batch);

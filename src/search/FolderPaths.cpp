@@ -64,19 +64,18 @@ qsizetype FolderMap::Table::indexOf(std::int64_t id) const {
 FolderMap::FolderMap(std::shared_ptr<const Table> table)
     : table_(std::move(table)), paths_(table_->folders.size()), onChain_(table_->folders.size()) {}
 
-QString FolderMap::path(std::int64_t folderId) {
-    if (!table_)
-        return QString();
+template <typename Text, typename NameOf>
+Text FolderMap::build(std::vector<Text>& paths, std::int64_t folderId, const Text& separator, NameOf nameOf) {
     const qsizetype first = table_->indexOf(folderId);
-    if (first >= 0 && !paths_[first].isNull())
-        return paths_[first];
+    if (first >= 0 && !paths[first].isNull())
+        return paths[first];
     // Up the chain to a folder whose path is known, to the top, to a missing row or to a row
     // already on the way (a damaged table); then the paths are built on the way back down.
     std::vector<qsizetype> chain;
-    QString known;
+    Text known;
     for (qsizetype at = first; at >= 0;) {
-        if (!paths_[at].isNull()) {
-            known = paths_[at];
+        if (!paths[at].isNull()) {
+            known = paths[at];
             break;
         }
         if (onChain_[at])
@@ -89,12 +88,41 @@ QString FolderMap::path(std::int64_t folderId) {
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         const Table::Folder& folder = table_->folders[*it];
-        known +=
-            QString::fromUtf8(table_->names.constData() + folder.nameStart, folder.nameLength) + kSeparator;
-        paths_[*it] = known;
+        known += nameOf(table_->names.constData() + folder.nameStart, folder.nameLength);
+        known += separator;
+        paths[*it] = known;
         onChain_[*it] = false;
     }
     return known;
+}
+
+QString FolderMap::path(std::int64_t folderId) {
+    if (!table_)
+        return QString();
+    return build(paths_, folderId, kSeparator,
+                 [](const char* name, qsizetype length) { return QString::fromUtf8(name, length); });
+}
+
+QByteArrayView FolderMap::pathUtf8(std::int64_t folderId) {
+    if (!table_)
+        return {};
+    const qsizetype at = table_->indexOf(folderId);
+    if (at < 0)
+        return {};
+    if (pathsUtf8_.empty())
+        pathsUtf8_.resize(table_->folders.size());
+    if (pathsUtf8_[at].isNull()) {
+        static const QByteArray separator("\\");
+        // Each name as its QString would give it: malformed UTF-8 comes out as in path().
+        build(pathsUtf8_, folderId, separator, [](const char* name, qsizetype length) {
+            const QByteArrayView bytes(name, length);
+            return std::all_of(bytes.begin(), bytes.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x80; })
+                       ? bytes.toByteArray()
+                       : QString::fromUtf8(bytes).toUtf8();
+        });
+    }
+    return pathsUtf8_[at];
 }
 
 } // namespace mendor

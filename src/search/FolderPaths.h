@@ -49,11 +49,18 @@ public:
     }
 
     QString path(std::int64_t folderId);
+    /// The same path in UTF-8 (for lines written without a QString); valid as long as the map.
+    QByteArrayView pathUtf8(std::int64_t folderId);
 
 private:
+    /// The path of a folder in one of the caches, built from the nearest known one up the chain.
+    template <typename Text, typename NameOf>
+    Text build(std::vector<Text>& paths, std::int64_t folderId, const Text& separator, NameOf nameOf);
+
     std::shared_ptr<const Table> table_;
-    std::vector<QString> paths_; ///< parallel to the table's folders; null until built
-    std::vector<bool> onChain_;  ///< parallel to the table's folders: on the chain being followed
+    std::vector<QString> paths_;        ///< parallel to the table's folders; null until built
+    std::vector<QByteArray> pathsUtf8_; ///< the same as bytes; empty until pathUtf8 is asked
+    std::vector<bool> onChain_;         ///< parallel to the table's folders: on the chain being followed
 };
 
 } // namespace mendor

@@ -1,7 +1,9 @@
 #pragma once
 // Reads result rows from a statement over a volume table (or a query with its fields): finds the
-// fields once by name, then turns each row into a ResultRow. Attribute texts and type names,
-// which repeat, are looked up by their bytes and shared between rows.
+// fields once by name, then turns each row into a ResultRow, or straight into the line of text
+// that AppendResultLine writes of it, for output of many rows without a QString per field.
+// Attribute texts and type names, which repeat, are looked up by their bytes and shared between
+// rows.
 #include "search/ResultRow.h"
 
 #include <string>
@@ -20,6 +22,10 @@ public:
     /// The current row, without location and volume.
     ResultRow read(const Statement& statement, bool folder);
     std::int64_t parent(const Statement& statement) const;
+    /// Appends the current row's line as AppendResultLine gives it, with the location and the
+    /// volume's name that the row would carry, in UTF-8 as their QStrings give it.
+    void appendLine(QByteArray& out, const Statement& statement, bool folder, QByteArrayView location,
+                    QByteArrayView volume);
 
 private:
     int id_;
@@ -32,7 +38,8 @@ private:
     int modified_;
     int accessed_;
     std::unordered_map<std::string, QString> attribs_;
-    std::unordered_map<std::string, QString> fileTypes_; ///< by the name's last "." and what follows
+    std::unordered_map<std::string, QString> fileTypes_;        ///< by the name's last "." and what follows
+    std::unordered_map<std::string, QByteArray> fileTypesUtf8_; ///< the same, as appendLine writes them
 };
 
 } // namespace mendor

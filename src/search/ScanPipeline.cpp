@@ -66,7 +66,7 @@ FolderMap& ScanSession::folders(const QString& databaseFile, const QString& tabl
     return found->second;
 }
 
-ScannedRange ScanSession::read(const ScanRange& range, const QString& where) {
+ScannedRange ScanSession::read(const ScanRange& range, const QString& where, bool asLines) {
     ScannedRange scanned;
     try {
         const Database& db = database(range.databaseFile);
@@ -84,6 +84,15 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where) {
             return scanned;
         ResultReader reader(rows);
         FolderMap& folders = this->folders(range.databaseFile, range.tableName);
+        if (asLines) {
+            const QByteArray volume = range.volumeName.toUtf8();
+            do {
+                const QByteArrayView location = folders.pathUtf8(reader.parent(rows));
+                reader.appendLine(scanned.lines, rows, range.folders, location, volume);
+                ++scanned.lineCount;
+            } while (rows.step());
+            return scanned;
+        }
         do {
             ResultRow row = reader.read(rows, range.folders);
             row.location = folders.path(reader.parent(rows));
@@ -96,9 +105,9 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where) {
     return scanned;
 }
 
-ScanPipeline::ScanPipeline(QString dataPath, QString where, std::vector<ScanRange> ranges,
+ScanPipeline::ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
                            ScanSession& ownSession, SharedFolderTables& folderTables)
-    : dataPath_(std::move(dataPath)), where_(std::move(where)), ranges_(std::move(ranges)),
+    : dataPath_(std::move(dataPath)), where_(std::move(where)), asLines_(asLines), ranges_(std::move(ranges)),
       ownSession_(ownSession), folderTables_(folderTables), results_(ranges_.size()) {
     if (ranges_.size() < 2)
         return;
@@ -144,7 +153,7 @@ void ScanPipeline::work() {
         }
         if (!index)
             return;
-        store(*index, session.read(ranges_[*index], where_));
+        store(*index, session.read(ranges_[*index], where_, asLines_));
     }
 }
 
@@ -154,7 +163,7 @@ ScannedRange ScanPipeline::take(std::size_t index) {
     if (!results_[index] && next_ == index) {
         ++next_;
         lock.unlock();
-        ScannedRange scanned = ownSession_.read(ranges_[index], where_);
+        ScannedRange scanned = ownSession_.read(ranges_[index], where_, asLines_);
         lock.lock();
         results_[index] = std::move(scanned);
     }

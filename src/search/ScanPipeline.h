@@ -35,7 +35,9 @@ struct ScanRange {
 
 struct ScannedRange {
     QList<ResultRow> rows; ///< complete with location and volume, in ID order
-    bool failed = false;   ///< an error ended the reading; rows holds what came before it
+    QByteArray lines;      ///< instead of rows when lines were asked for: AppendResultLine's
+    std::int64_t lineCount = 0;
+    bool failed = false; ///< an error ended the reading; rows or lines hold what came before it
 };
 
 /// The folders of each volume, read once by whichever thread needs them first and shared.
@@ -62,8 +64,8 @@ public:
     const Database& database(const QString& databaseFile);
     /// Loaded once; empty when the folders table cannot be read.
     FolderMap& folders(const QString& databaseFile, const QString& tableName);
-    /// Reads one range with the condition (SQLite).
-    ScannedRange read(const ScanRange& range, const QString& where);
+    /// Reads one range with the condition (SQLite), as rows or as lines.
+    ScannedRange read(const ScanRange& range, const QString& where, bool asLines);
 
 private:
     QString dataPath_;
@@ -76,8 +78,8 @@ class ScanPipeline {
 public:
     /// Starts helper threads (one less than the processors, at most three). The search's own
     /// thread reads a range itself whenever it would otherwise wait for one not yet begun.
-    ScanPipeline(QString dataPath, QString where, std::vector<ScanRange> ranges, ScanSession& ownSession,
-                 SharedFolderTables& folderTables);
+    ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
+                 ScanSession& ownSession, SharedFolderTables& folderTables);
     /// Lets the threads finish the range in hand and waits for them.
     ~ScanPipeline();
     ScanPipeline(const ScanPipeline&) = delete;
@@ -94,6 +96,7 @@ private:
 
     QString dataPath_;
     QString where_;
+    bool asLines_;
     std::vector<ScanRange> ranges_;
     ScanSession& ownSession_;
     SharedFolderTables& folderTables_;

@@ -138,13 +138,24 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
             tables.push_back(table);
         }
     }
-    ScanPipeline pipeline(request.dataPath, where.value_or(QString()), std::move(ranges), session,
+    const bool asLines = observer.takesLines() && !request.writeReport;
+    ScanPipeline pipeline(request.dataPath, where.value_or(QString()), asLines, std::move(ranges), session,
                           folderTables);
 
+    // After every kRowsBetweenChecks rows: the rows so far, the status, a pause and the Abort.
+    const auto checkpoint = [&] {
+        observer.status(
+            QStringLiteral(" Found %1 folders, and %2 files ").arg(outcome.folders).arg(outcome.files));
+        observer.pause();
+        if (isAbortRequested())
+            outcome.end = SearchEnd::AbortedWhileReading;
+        return outcome.end == SearchEnd::Completed;
+    };
     for (const TablePlan& table : tables) {
         observer.status(QStringLiteral("  Searching %1%2  ")
                             .arg(table.folders ? QStringLiteral("Folders: ") : QStringLiteral("Files: "),
                                  table.target->volumeName));
+        std::int64_t& found = table.folders ? outcome.folders : outcome.files;
         QList<ResultRow> batch;
         std::int64_t inTable = 0;
         bool tableEnded = false;
@@ -152,29 +163,39 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
             ScannedRange scanned = pipeline.take(r);
             if (tableEnded)
                 continue;
-            if (inTable == 0 && !scanned.rows.isEmpty()) {
+            if (inTable == 0 && (!scanned.rows.isEmpty() || scanned.lineCount > 0)) {
                 if (isAbortRequested()) {
                     outcome.end = SearchEnd::AbortedBeforeReading;
                     break;
                 }
                 observer.pause();
             }
+            // Lines go out in the portions that rows would.
+            const QByteArrayView lines(scanned.lines);
+            qsizetype start = 0;
+            for (std::int64_t left = scanned.lineCount; left > 0;) {
+                const std::int64_t portion =
+                    std::min<std::int64_t>(left, kRowsBetweenChecks - inTable % kRowsBetweenChecks);
+                qsizetype end = start;
+                for (std::int64_t k = 0; k < portion; ++k)
+                    end = lines.indexOf('\n', end) + 1;
+                observer.linesFound(lines.sliced(start, end - start), portion);
+                start = end;
+                left -= portion;
+                found += portion;
+                if ((inTable += portion) % kRowsBetweenChecks == 0 && !checkpoint())
+                    break;
+            }
             for (ResultRow& row : scanned.rows) {
                 if (request.writeReport)
                     report.addEntry(row.folder, row.name, row.size, row.volume, row.location);
-                ++(table.folders ? outcome.folders : outcome.files);
+                ++found;
                 batch.append(std::move(row));
                 if (++inTable % kRowsBetweenChecks == 0) {
                     observer.rowsFound(batch);
                     batch.clear();
-                    observer.status(QStringLiteral(" Found %1 folders, and %2 files ")
-                                        .arg(outcome.folders)
-                                        .arg(outcome.files));
-                    observer.pause();
-                    if (isAbortRequested()) {
-                        outcome.end = SearchEnd::AbortedWhileReading;
+                    if (!checkpoint())
                         break;
-                    }
                 }
             }
             // An error ends the table with what was read before it.

@@ -31,6 +31,16 @@ public:
     virtual void status(const QString& text) = 0;
     /// Pause(1): before each table is read and after every kRowsBetweenChecks rows.
     virtual void pause() {}
+
+    /// An observer that only writes the rows out as text may take them as lines instead, each as
+    /// AppendResultLine gives it: then linesFound comes in place of rowsFound (except for a
+    /// search that writes a report). Lines are read and formatted on the reading threads.
+    virtual bool takesLines() const { return false; }
+    /// The lines of the count rows found since the last call, in the order found.
+    virtual void linesFound(QByteArrayView lines, std::int64_t count) {
+        Q_UNUSED(lines);
+        Q_UNUSED(count);
+    }
 };
 
 enum class SearchEnd { Completed, AbortedBeforeReading, AbortedWhileReading };

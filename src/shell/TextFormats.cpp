@@ -2,6 +2,7 @@
 
 #include "shell/StoredDate.h"
 
+#include <algorithm>
 #include <cstring>
 #include <QHash>
 #include <QMimeDatabase>
@@ -82,24 +83,30 @@ QString typeNameOfExtension(const QString& lowerExtension) {
 
 } // namespace
 
-void AppendSizeKB(QByteArray& out, std::int64_t bytes) {
-    // Digits from the right, with a comma before every group of three but the first.
-    char text[40];
-    int start = int(sizeof text);
-    text[--start] = 'B';
-    text[--start] = 'K';
+char* WriteSizeKB(char* out, std::int64_t bytes) {
     std::uint64_t kilobytes = bytes < 1 ? 0 : bytes < 1024 ? 1 : roundedQuotient(std::uint64_t(bytes), 1024);
-    int digits = 0;
+    char digits[24];
+    int count = 0;
     do {
-        if (digits > 0 && digits % 3 == 0)
-            text[--start] = ',';
-        text[--start] = char('0' + kilobytes % 10);
+        digits[count++] = char('0' + kilobytes % 10);
         kilobytes /= 10;
-        ++digits;
     } while (kilobytes > 0);
-    while (int(sizeof text) - start < kSizeWidth)
-        text[--start] = ' ';
-    appendBytes(out, text + start, qsizetype(sizeof text) - start);
+    // Blanks to the width, the digits with a comma before every group of three but the first, "KB".
+    for (int length = count + (count - 1) / 3 + 2; length < kSizeWidth; ++length)
+        *out++ = ' ';
+    for (int i = count - 1; i >= 0; --i) {
+        *out++ = digits[i];
+        if (i > 0 && i % 3 == 0)
+            *out++ = ',';
+    }
+    *out++ = 'K';
+    *out++ = 'B';
+    return out;
+}
+
+void AppendSizeKB(QByteArray& out, std::int64_t bytes) {
+    char text[kMaxSizeText];
+    appendBytes(out, text, WriteSizeKB(text, bytes) - text);
 }
 
 QString FormatSizeKB(std::int64_t bytes) {
@@ -116,21 +123,23 @@ QString FormatSizeMB(std::int64_t bytes) {
                    QStringLiteral("MB"));
 }
 
-void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
+char* WriteDate(char* out, std::int64_t storedSeconds) {
     // Lists and searches format millions of dates: the usual years are written digit by digit
     // (the calendar arithmetic of days since 1970), any other through QDateTime.
     const auto [days, secondOfDay] = SplitStoredSeconds(storedSeconds);
     const auto [year, month, day] = CivilDateOfDay(days);
     if (year < 1 || year > 9999) {
-        out.append(FormatDate(FromStoredSeconds(storedSeconds)).toLatin1());
-        return;
+        const QByteArray text = FormatDate(FromStoredSeconds(storedSeconds)).toLatin1();
+        const std::size_t length = std::min<std::size_t>(std::size_t(text.size()), kMaxDateText);
+        std::memcpy(out, text.constData(), length);
+        return out + length;
     }
 
     const int hour = int(secondOfDay / 3600);
     const int minute = int(secondOfDay / 60 % 60);
     const int second = int(secondOfDay % 60);
     const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-    char text[32];
+    char* text = out;
     int at = 0;
     const auto number = [&](int value, int minimumDigits) {
         char digits[8];
@@ -156,7 +165,12 @@ void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
     text[at++] = ' ';
     text[at++] = hour < 12 ? 'a' : 'p';
     text[at++] = 'm';
-    appendBytes(out, text, at);
+    return out + at;
+}
+
+void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
+    char text[kMaxDateText];
+    appendBytes(out, text, WriteDate(text, storedSeconds) - text);
 }
 
 QString FormatDate(std::int64_t storedSeconds) {

@@ -14,6 +14,11 @@ namespace mendor {
 QString FormatSizeKB(std::int64_t bytes);
 /// FormatSizeKB appended to out (ASCII), for output of many rows.
 void AppendSizeKB(QByteArray& out, std::int64_t bytes);
+/// The room that WriteSizeKB and WriteDate need at most.
+inline constexpr int kMaxSizeText = 32;
+inline constexpr int kMaxDateText = 48;
+/// FormatSizeKB written at out, which has kMaxSizeText bytes of room; returns the end.
+char* WriteSizeKB(char* out, std::int64_t bytes);
 
 /// bytes/1,024,000 as "#,##0.0MB", padded on the left with blanks to 16 characters.
 QString FormatSizeMB(std::int64_t bytes);
@@ -22,6 +27,8 @@ QString FormatSizeMB(std::int64_t bytes);
 QString FormatDate(std::int64_t storedSeconds);
 /// FormatDate appended to out (ASCII), for output of many rows.
 void AppendDate(QByteArray& out, std::int64_t storedSeconds);
+/// FormatDate written at out, which has kMaxDateText bytes of room; returns the end.
+char* WriteDate(char* out, std::int64_t storedSeconds);
 QString FormatDate(const QDateTime& dateTime);
 
 /// "#,##0".

@@ -94,7 +94,7 @@ public:
     /// The column's BLOB bytes without a copy; empty for NULL. Valid as long as columnUtf8's.
     QByteArrayView columnBlobView(int column) const;
     /// The column's text as UTF-8 bytes, without converting it; empty for NULL. Valid until the
-    /// next step, reset or column access of this statement.
+    /// next step or reset of this statement, or until the same column is read as another type.
     QByteArrayView columnUtf8(int column) const;
 
     /// Column access by name; a missing column raises SqlError.

@@ -60,7 +60,8 @@ protected:
         NullProgressSink quiet;
         {
             const WithoutPermissionOverride unreadable;
-            EXPECT_FALSE(ScanVolume(db, kT, "E:", volume_, options, quiet).aborted);
+            CountedVolume volume(volume_);
+            EXPECT_FALSE(ScanVolume(db, kT, "E:", volume, options, quiet).aborted);
         }
         transaction.commit();
         Scanned scanned;

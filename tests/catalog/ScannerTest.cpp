@@ -108,14 +108,20 @@ protected:
         ASSERT_EQ(symlink(target, local(relative).constData()), 0);
     }
 
-    ScanTotals scan(const ScanOptions& options = {}, ProgressSink* sink = nullptr) {
+    ScanTotals scan(const ScanOptions& options = {}, ProgressSink* sink = nullptr,
+                    const std::function<void()>& afterCount = {}) {
         Database db = Database::open(dbPath_);
         Transaction transaction(db);
         DropVolumeTables(db, kT);
         CreateVolumeTables(db, kT);
         NullProgressSink quiet;
+        // As a catalog run does it: the scan reads the folders by the names counted.
+        CountedVolume volume(volume_);
+        CountFolders(volume, options, quiet);
+        if (afterCount)
+            afterCount();
         const ScanTotals totals =
-            ScanVolume(db, kT, QStringLiteral("E:"), volume_, options, sink ? *sink : quiet);
+            ScanVolume(db, kT, QStringLiteral("E:"), volume, options, sink ? *sink : quiet);
         transaction.commit();
         rows_ = readRows(db);
         return totals;
@@ -178,7 +184,8 @@ protected:
 
     std::int32_t countFolders(const ScanOptions& options = {}) const {
         NullProgressSink quiet;
-        return CountFolders(volume_, options, quiet);
+        CountedVolume volume(volume_);
+        return CountFolders(volume, options, quiet);
     }
 
     QTemporaryDir dir_;
@@ -568,8 +575,35 @@ TEST_F(Scanner, ProgressNamesEachFolderInCatalogForm) {
     EXPECT_LE(sink.values.back(), 2);
 
     RecordingSink counting;
-    EXPECT_EQ(CountFolders(volume_, {}, counting), 2);
+    CountedVolume volume(volume_);
+    EXPECT_EQ(CountFolders(volume, {}, counting), 2);
     EXPECT_EQ(counting.statuses.last(), s("Analyzing Directory Structure... 2 Dirs"));
+}
+
+// The scan looks up the entries the counting pass listed: what changed in between is written as
+// it is at the scan.
+TEST_F(Scanner, EntriesChangedAfterTheCountAreWrittenAsTheyAreNow) {
+    folder("a");
+    file("a/gone.txt", "x");
+    file("a/kept.txt", "x");
+    folder("b");
+    file("b/inner.txt", "x");
+    file("d", "x");
+    scan({}, nullptr, [&] {
+        ASSERT_EQ(unlink(local("a/gone.txt").constData()), 0);
+        ASSERT_EQ(unlink(local("b/inner.txt").constData()), 0);
+        ASSERT_EQ(rmdir(local("b").constData()), 0);
+        file("b", "now a file");
+        ASSERT_EQ(unlink(local("d").constData()), 0);
+        folder("d");
+        file("d/new.txt", "x");
+    });
+    EXPECT_EQ(countNamed(s("gone.txt")), 0);
+    EXPECT_EQ(row(s("kept.txt")).parent, row(s("a")).id);
+    EXPECT_FALSE(row(s("b")).folderTable);
+    EXPECT_EQ(countNamed(s("inner.txt")), 0);
+    EXPECT_TRUE(row(s("d")).folderTable);
+    EXPECT_EQ(row(s("new.txt")).parent, row(s("d")).id);
 }
 
 TEST_F(Scanner, AbortStopsTheWalkAndWritesNoTotals) {
@@ -602,7 +636,8 @@ TEST_F(Scanner, AbortStopsTheWalkAndWritesNoTotals) {
     // The counting pass too. (Its second thread may count every folder of so small a tree
     // before a status call comes, so the flag is set before it starts.)
     RecordingSink counting;
-    EXPECT_EQ(CountFolders(volume_, {}, counting), 0);
+    CountedVolume volume(volume_);
+    EXPECT_EQ(CountFolders(volume, {}, counting), 0);
     EXPECT_EQ(counting.statuses.last(), s("Aborting..."));
 }
 

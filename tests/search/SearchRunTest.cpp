@@ -36,6 +36,27 @@ public:
     std::function<void(int)> onPause;
 };
 
+// Takes the rows as lines, as an observer that only prints them does.
+class LineObserver : public SearchObserver {
+public:
+    void rowsFound(QList<ResultRow>&) override { ADD_FAILURE() << "rows for an observer of lines"; }
+    void status(const QString&) override {}
+    bool takesLines() const override { return true; }
+    void linesFound(QByteArrayView text, std::int64_t count) override {
+        lines += text;
+        counted += count;
+    }
+    QByteArray lines;
+    std::int64_t counted = 0;
+};
+
+QByteArray linesOf(const QList<ResultRow>& rows) {
+    QByteArray lines;
+    for (const ResultRow& row : rows)
+        AppendResultLine(lines, row);
+    return lines;
+}
+
 class SearchRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -192,7 +213,7 @@ TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
     FixtureVolume big(QStringLiteral("b16"), QStringLiteral("Big"));
     const auto folder = big.addFolder(1, QStringLiteral("all"));
     for (int i = 0; i < 70000; ++i)
-        big.addFile(folder, QStringLiteral("n%1").arg(i));
+        big.addFile(folder, QStringLiteral("n%1").arg(i % 40000));
     data_.addDatabase(QStringLiteral("Big"), {big});
     SearchRequest search = request(QStringLiteral("name like \"*7*\""), QStringLiteral("Big"));
     search.searchFolders = false;
@@ -200,12 +221,59 @@ TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
     const SearchOutcome outcome = RunSearch(search, observer);
     std::int64_t expected = 0;
     for (int i = 0; i < 70000; ++i)
-        expected += QString::number(i).contains('7') ? 1 : 0;
+        expected += QString::number(i % 40000).contains('7') ? 1 : 0;
     ASSERT_EQ(observer.all.size(), expected);
     EXPECT_TRUE(std::is_sorted(observer.all.begin(), observer.all.end(),
                                [](const ResultRow& a, const ResultRow& b) { return a.id < b.id; }));
     EXPECT_EQ(observer.all.back().location, "E:\\all\\");
     EXPECT_EQ(outcome.files, expected);
+
+    // Names below n30000 twice, the second time beyond the first range of IDs: each pair comes
+    // together, in the order of the folded names, the first read first.
+    DuplicateRequest twice = duplicates(QStringLiteral("name like \"n*7\""), false);
+    twice.databaseFile = QStringLiteral("Big.mdb");
+    RecordingObserver pairs;
+    RunDuplicateSearch(twice, pairs);
+    ASSERT_EQ(pairs.all.size(), 2 * 3000);
+    for (qsizetype k = 0; k < pairs.all.size(); k += 2) {
+        EXPECT_EQ(pairs.all[k].name, pairs.all[k + 1].name);
+        EXPECT_LT(pairs.all[k].id, pairs.all[k + 1].id);
+        if (k > 0) {
+            EXPECT_LT(pairs.all[k - 1].name, pairs.all[k].name);
+        }
+    }
+}
+
+TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
+    FixtureVolume odd(QStringLiteral("0dd"), QStringLiteral("Odd"));
+    const auto folder = odd.addFolder(1, QStringLiteral("Ünïcode"));
+    odd.addFile(folder, QStringLiteral("Été.txt"), 100, QStringLiteral("one\ttwo\nthree"));
+    odd.addFile(1, QStringLiteral("éTÉ.TXT"), 2048);
+    odd.addFile(1, QStringLiteral("bad.txt"), 100);
+    data_.addDatabase(QStringLiteral("Odd"), {odd});
+    {
+        Database db = Database::open(data_.databasePath(QStringLiteral("Odd")));
+        db.exec("UPDATE \"0dd_files\" SET \"name\" = CAST(x'6261C0642E747874' AS TEXT), \"lastdate\" = NULL "
+                "WHERE \"name\" = 'bad.txt'");
+    }
+    RecordingObserver rows;
+    LineObserver lines;
+    SearchRequest all = request(QStringLiteral("name like \"*\""));
+    all.writeReport = false; // a report needs the rows
+    RunSearch(all, rows);
+    RunSearch(all, lines);
+    EXPECT_EQ(lines.lines, linesOf(rows.all));
+    EXPECT_EQ(lines.counted, rows.all.size());
+    for (const bool bySize : {false, true}) {
+        DuplicateRequest odds = duplicates(QStringLiteral("name like \"*\""), bySize);
+        odds.databaseFile = QStringLiteral("Odd.mdb");
+        RecordingObserver duplicateRows;
+        LineObserver duplicateLines;
+        RunDuplicateSearch(odds, duplicateRows);
+        RunDuplicateSearch(odds, duplicateLines);
+        EXPECT_EQ(duplicateRows.found.size(), bySize ? 0 : 2);
+        EXPECT_EQ(duplicateLines.lines, linesOf(duplicateRows.all));
+    }
 }
 
 TEST_F(SearchRunTest, FolderPathsFromTheMapMatchTheQueryPerLevel) {
