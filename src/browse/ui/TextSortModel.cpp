@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 
 namespace mendor {
 
@@ -72,6 +73,12 @@ bool textLess(const QString& a, const QString& b) {
 
 } // namespace
 
+std::vector<int> TextSortModel::readingOrder() const {
+    std::vector<int> rows(static_cast<std::size_t>(rowCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+    return rows;
+}
+
 void TextSortModel::sortByText(int column, bool descending) {
     const int count = rowCount();
     if (count < 2)
@@ -80,12 +87,15 @@ void TextSortModel::sortByText(int column, bool descending) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     // Rows with equal texts keep their order: the row decides last.
-    std::vector<SortKey> keys(size);
-    for (int row = 0; row < count; ++row)
-        keys[std::size_t(row)] = keyOf(foldedUnlessAscii(sortText(row, column)), row);
+    std::vector<SortKey> keys;
+    keys.reserve(size);
+    for (const int row : readingOrder())
+        keys.push_back(keyOf(foldedUnlessAscii(sortText(row, column)), row));
     std::sort(keys.begin(), keys.end(), [descending](const SortKey& a, const SortKey& b) {
-        if (a.prefix != b.prefix)
-            return descending ? a.prefix > b.prefix : a.prefix < b.prefix;
+        for (std::size_t i = 0; i < a.prefix.size(); ++i) {
+            if (a.prefix[i] != b.prefix[i])
+                return descending ? a.prefix[i] > b.prefix[i] : a.prefix[i] < b.prefix[i];
+        }
         return a.row < b.row;
     });
     // Each group of equal prefixes is ordered by the whole texts, unless all of them are whole

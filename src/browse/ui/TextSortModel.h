@@ -18,6 +18,9 @@ public:
 protected:
     /// The text a row shows in a column.
     virtual QString sortText(int row, int column) const = 0;
+    /// Every row once, in the order their texts are read fastest (where they are kept); the
+    /// list's own order unless the model keeps its rows otherwise.
+    virtual std::vector<int> readingOrder() const;
     /// Puts the rows in the new order: new row i is old row order[i].
     virtual void reorderRows(const std::vector<int>& order) = 0;
 };

@@ -142,6 +142,13 @@ QString ResultListModel::sortText(int row, int column) const {
     return ResultText(this->row(row), column);
 }
 
+std::vector<int> ResultListModel::readingOrder() const {
+    std::vector<int> rows(order_.size());
+    for (std::size_t row = 0; row < order_.size(); ++row)
+        rows[std::size_t(order_[row])] = int(row);
+    return rows;
+}
+
 void ResultListModel::reorderRows(const std::vector<int>& order) {
     std::vector<int> arrival(order.size());
     for (std::size_t position = 0; position < order.size(); ++position)

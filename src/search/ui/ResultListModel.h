@@ -53,6 +53,8 @@ public:
 
 protected:
     QString sortText(int row, int column) const override;
+    /// The rows in the order they were added, as they are kept.
+    std::vector<int> readingOrder() const override;
     void reorderRows(const std::vector<int>& order) override;
 
 private:
