@@ -12,11 +12,14 @@
 # Each figure carries its processor time (user and system, median) and the mean one-minute load
 # average seen when its rounds started: on a shared machine the wall times grow with the load.
 #
-# usage: bench/search-bench.sh [--tree DIR] [--rounds R] [--cli PATH] [--work DIR]
+# usage: bench/search-bench.sh [--tree DIR] [--rounds R] [--cli PATH] [--baseline PATH] [--work DIR]
 #   --tree DIR   the tree (default /tmp/t1m, made by ../shared/bench/make-tree --files 1000000 --seed 1)
 #   --rounds R   timed rounds, interleaved (default 5); medians are reported
 #   --cli PATH   the mendor-cli to measure (default: mendor-cli built in build-bench, Release,
 #                with search-list-bench, which measures the desktop list)
+#   --baseline PATH  an older mendor-cli, timed with the same commands in the same rounds, right
+#                after each command of the measured one: a before/after table whose ratios hold
+#                on a shared machine
 #   --work DIR   databases and the plocate database (default /tmp/mendor-search-bench); kept for
 #                later runs, delete it after changing the tree
 #
@@ -30,6 +33,7 @@ repo=$(dirname "$here")
 tree=/tmp/t1m
 rounds=5
 cli=
+baseline=
 work=/tmp/mendor-search-bench
 
 while [ $# -gt 0 ]; do
@@ -38,7 +42,8 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '14,21p' "$0" >&2; exit 2 ;;
+    --baseline) baseline=$2; shift 2 ;;
+    *) sed -n '14,24p' "$0" >&2; exit 2 ;;
     esac
 done
 cmake -S "$here" -B "$repo/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -52,6 +57,10 @@ done
 [ -x "$cli" ] || { echo "no mendor-cli at $cli (build it, or give --cli)" >&2; exit 1; }
 template="$(dirname "$cli")/template.qvt"
 cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
+if [ -n "$baseline" ]; then
+    [ -x "$baseline" ] || { echo "no baseline mendor-cli at $baseline" >&2; exit 1; }
+    baseline=$(cd "$(dirname "$baseline")" && pwd)/$(basename "$baseline")
+fi
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
@@ -92,14 +101,22 @@ timed() {
 }
 
 names=(plocate one thousand dupes_name dupes_size everything desktop)
+compared=(one thousand dupes_name dupes_size everything)
+if [ -n "$baseline" ]; then
+    names=(plocate)
+    for name in "${compared[@]}"; do names+=("$name" "${name}_base"); done
+    names+=(desktop)
+fi
 run() {
+    local with=$cli
+    case $1 in *_base) with=$baseline ;; esac
     case $1 in
     plocate) timed "$work/plocate.out" plocate -b -i -d "$work/plocate.db" report ;;
-    one) timed "$work/one.out" "$cli" --home "$work/one" search --name report ;;
-    thousand) timed "$work/thousand.out" "$cli" --home "$work/split" search --name report ;;
-    dupes_name) timed "$work/dupes_name.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes ;;
-    dupes_size) timed "$work/dupes_size.out" "$cli" --home "$work/one" dupes --in One --name '*' --yes --by-size ;;
-    everything) timed "$work/everything.out" "$cli" --home "$work/one" search --name '*' ;;
+    one*) timed "$work/$1.out" "$with" --home "$work/one" search --name report ;;
+    thousand*) timed "$work/$1.out" "$with" --home "$work/split" search --name report ;;
+    dupes_name*) timed "$work/$1.out" "$with" --home "$work/one" dupes --in One --name '*' --yes ;;
+    dupes_size*) timed "$work/$1.out" "$with" --home "$work/one" dupes --in One --name '*' --yes --by-size ;;
+    everything*) timed "$work/$1.out" "$with" --home "$work/one" search --name '*' ;;
     desktop) timed "$work/desktop.out" env QT_QPA_PLATFORM=offscreen "$list_bench" "$work/listhome" '*' ;;
     esac
 }
@@ -140,4 +157,11 @@ print(f"duplicates by name             {t['dupes_name']:6.2f} s                 
 print(f"duplicates by name and size    {t['dupes_size']:6.2f} s                   cpu {cpu['dupes_size']:5.2f} s  load {load['dupes_size']:4.1f}  goal <= 1 s   ({last('dupes_size')})")
 print(f"search '*', all rows printed   {t['everything']:6.2f} s  peak {kb['everything'] / 1024:4.0f} MB  cpu {cpu['everything']:5.2f} s  load {load['everything']:4.1f}  goal <= 5 s, < 400 MB   ({last('everything')})")
 print(f"desktop list filled, '*'       {t['list']:6.2f} s  peak {kb['desktop'] / 1024:4.0f} MB  cpu {cpu['desktop']:5.2f} s  load {load['desktop']:4.1f}  goal <= 5 s, < 600 MB   ({last('desktop')}; {t['desktop']:.2f} s with start-up)")
+if "one_base" in t:
+    print("before/after, the same rounds (baseline, measured, measured/baseline; cpu; peak):")
+    for n in ["one", "thousand", "dupes_name", "dupes_size", "everything"]:
+        b = n + "_base"
+        print(f"  {n:12} {t[b]:6.2f} s -> {t[n]:6.2f} s  {t[n] / t[b]:5.2f}x   cpu {cpu[b]:5.2f} -> {cpu[n]:5.2f} s"
+              f"   peak {kb[b] / 1024:4.0f} -> {kb[n] / 1024:4.0f} MB")
+    print(f"  baseline: one volume {t['one_base'] / t['plocate']:.2f}x plocate, 1000 volumes {t['thousand_base'] / t['one_base']:.2f}x one volume")
 PY
