@@ -4,12 +4,14 @@
 #include "search/ScanPipeline.h"
 #include "shell/Flags.h"
 #include "store/Database.h"
+#include "store/JetFunctions.h"
 #include "store/JetPattern.h"
 #include "store/Schema.h"
 
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <QThread>
 #include <string>
 #include <string_view>
@@ -23,8 +25,9 @@ namespace {
 constexpr std::int64_t kRangeIds = 65536;
 // Duplicates per portion of the second reading.
 constexpr std::size_t kRowsPerPortion = 16384;
-// IDs at most this far apart are reached by reading on rather than by a new lookup.
-constexpr std::int64_t kSeekGap = 16;
+// Wanted IDs at most this far apart are read by one lookup, which passes over the rows between
+// by their bits; farther ones by a lookup of their own.
+constexpr std::uint64_t kSeekGap = 64;
 constexpr int kMaxThreads = 4;
 // Room for a usual line, reserved ahead.
 constexpr qsizetype kLineBytes = 192;
@@ -34,12 +37,12 @@ int threadCount() {
 }
 
 // Runs work for the items 0 to count - 1 on several threads (this one among them), each with its
-// own connection, taking the items in turn; false when gAbort was set. An item that raises
-// SqlError keeps what it did before.
+// own connection and number (from 0, below threadCount()), taking the items in turn; false when
+// gAbort was set. An item that raises SqlError keeps what it did before.
 bool runInParallel(const QString& databasePath, std::size_t count,
-                   const std::function<void(std::size_t item, const Database& db)>& work) {
+                   const std::function<void(std::size_t item, const Database& db, int worker)>& work) {
     std::atomic<std::size_t> next{0};
-    const auto worker = [&] {
+    const auto worker = [&](int number) {
         std::optional<Database> db;
         try {
             db.emplace(Database::openReadOnly(databasePath));
@@ -50,7 +53,7 @@ bool runInParallel(const QString& databasePath, std::size_t count,
         }
         for (std::size_t item = next++; item < count && !isAbortRequested(); item = next++) {
             try {
-                work(item, *db);
+                work(item, *db, number);
             } catch (const SqlError&) {
                 // A table or range that cannot be read contributes what came before the error.
             }
@@ -58,8 +61,8 @@ bool runInParallel(const QString& databasePath, std::size_t count,
     };
     std::vector<std::thread> helpers;
     for (int t = 1; t < threadCount() && std::size_t(t) < count; ++t)
-        helpers.emplace_back(worker);
-    worker();
+        helpers.emplace_back(worker, t);
+    worker(0);
     for (std::thread& helper : helpers)
         helper.join();
     return !isAbortRequested();
@@ -139,31 +142,48 @@ QString tableOf(const DuplicateScan& scan, std::size_t volume) {
     return scan.folders ? DirsTable(tableName) : FilesTable(tableName);
 }
 
+// Appends the folded name to keys: plain ASCII folded in place, other text through FoldCaseUtf8.
+void appendFolded(std::string& keys, QByteArrayView name) {
+    const std::size_t start = keys.size();
+    keys.resize(start + std::size_t(name.size()));
+    char* at = keys.data() + start;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            keys.resize(start);
+            keys += FoldCaseUtf8(name.data(), std::size_t(name.size()));
+            return;
+        }
+        *at++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    }
+}
+
 void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& db, KeyChunk& chunk) {
+    // The size is read only when it is part of the key.
     Statement rows = db.prepare(
-        QStringLiteral("SELECT \"ID\", \"name\", \"size\" FROM %1 WHERE %2\"ID\" >= ?1%3 "
-                       "ORDER BY \"ID\"")
-            .arg(quoteIdentifier(tableOf(scan, range.volume)),
+        QStringLiteral("SELECT \"ID\", \"name\"%1 FROM %2 WHERE %3\"ID\" >= ?1%4 ORDER BY \"ID\"")
+            .arg(scan.bySize ? QStringLiteral(", \"size\"") : QString(),
+                 quoteIdentifier(tableOf(scan, range.volume)),
                  scan.where.isEmpty() ? QString() : QLatin1Char('(') + scan.where + QStringLiteral(") AND "),
                  range.endId ? QStringLiteral(" AND \"ID\" < ?2") : QString()));
     rows.bind(1, range.firstId);
     if (range.endId)
         rows.bind(2, *range.endId);
+    chunk.rows.reserve(
+        std::size_t(std::clamp<std::int64_t>(scan.volumes[qsizetype(range.volume)].rows, 0, kRangeIds)));
     while (rows.step()) {
         // A row without a name (or size) equals no other in the stored query.
-        if (rows.isNull(1) || (scan.bySize && rows.isNull(2)))
+        const QByteArrayView name = rows.columnUtf8(1);
+        if (name.isNull() || (scan.bySize && rows.isNull(2)))
             continue;
         KeyRow row;
         row.id = rows.columnInt(0);
         row.size = scan.bySize ? rows.columnInt(2) : 0;
-        const QByteArrayView name = rows.columnUtf8(1);
-        const std::string folded = FoldCaseUtf8(name.data(), std::size_t(name.size()));
-        row.hash = std::hash<std::string_view>()(folded);
+        row.keyStart = chunk.keys.size();
+        appendFolded(chunk.keys, name);
+        row.keyLength = chunk.keys.size() - row.keyStart;
+        row.hash = std::hash<std::string_view>()(std::string_view(chunk.keys).substr(row.keyStart));
         row.hash ^=
             std::hash<std::int64_t>()(row.size) + 0x9e3779b97f4a7c15 + (row.hash << 6) + (row.hash >> 2);
-        row.keyStart = chunk.keys.size();
-        row.keyLength = folded.size();
-        chunk.keys += folded;
         chunk.rows.push_back(row);
     }
 }
@@ -180,8 +200,9 @@ struct Wanted {
 // The second reading: the full rows of the duplicates into their places.
 class DuplicateReading {
 public:
-    DuplicateReading(const DuplicateScan& scan, const std::vector<Wanted>& wanted, FoundDuplicates& found)
-        : scan_(scan), wanted_(wanted), found_(found) {
+    DuplicateReading(const DuplicateScan& scan, const std::vector<Wanted>& wanted, FoundDuplicates& found,
+                     SharedFolderTables& folderTables)
+        : scan_(scan), wanted_(wanted), found_(found), folderTables_(folderTables) {
         found_.present_.assign(wanted.size(), 0);
         if (scan.asLines)
             found_.spans_.resize(wanted.size());
@@ -197,59 +218,91 @@ public:
             begin = end;
         }
         found_.chunks_.resize(portions_.size());
+        workers_.resize(std::size_t(threadCount()));
     }
 
     bool run() {
         return runInParallel(scan_.databasePath, portions_.size(),
-                             [this](std::size_t item, const Database& db) { read(item, db); });
+                             [this](std::size_t item, const Database& db, int worker) {
+                                 read(item, db, workers_[std::size_t(worker)]);
+                             });
     }
 
 private:
-    void read(std::size_t item, const Database& db) {
+    // What a thread keeps from portion to portion: the paths it has built and the type names.
+    struct Worker {
+        std::map<std::size_t, FolderMap> folders; ///< by volume
+        std::optional<ResultReader> reader;
+    };
+
+    void read(std::size_t item, const Database& db, Worker& worker) {
         const auto [begin, end] = portions_[item];
-        const DuplicateVolume& volume = scan_.volumes[qsizetype(wanted_[begin].volume)];
-        FolderMap folders(folderTables_.get(DirsTable(volume.tableName), [&] {
-            return FolderMap::loadTable(db, DirsTable(volume.tableName));
-        }));
+        const std::size_t volumeIndex = wanted_[begin].volume;
+        const DuplicateVolume& volume = scan_.volumes[qsizetype(volumeIndex)];
+        auto known = worker.folders.find(volumeIndex);
+        if (known == worker.folders.end()) {
+            const QString dirs = DirsTable(volume.tableName);
+            known = worker.folders
+                        .emplace(volumeIndex, FolderMap(folderTables_.get(
+                                                  dirs, [&] { return FolderMap::loadTable(db, dirs); })))
+                        .first;
+        }
+        FolderMap& folders = known->second;
         const QByteArray volumeUtf8 = volume.name.toUtf8();
         QByteArray& lines = found_.chunks_[item];
         if (scan_.asLines)
             lines.reserve(qsizetype(end - begin) * kLineBytes);
+        // A run of wanted IDs close together is read by one lookup; the rows between them are
+        // passed over by their bits, without reading their columns.
         Statement rows = db.prepare(
-            QStringLiteral(
-                "SELECT \"ID\", \"parent\", \"name\", \"size\", \"description\", \"attrib\", "
-                "\"createdate\", \"moddate\", \"lastdate\" FROM %1 WHERE \"ID\" >= ?1 ORDER BY \"ID\"")
-                .arg(quoteIdentifier(tableOf(scan_, wanted_[begin].volume))));
-        ResultReader reader(rows);
+            QStringLiteral("SELECT \"ID\", \"parent\", \"name\", \"size\", \"description\", \"attrib\", "
+                           "\"createdate\", \"moddate\", \"lastdate\" FROM %1 WHERE \"ID\" >= ?1 AND "
+                           "\"ID\" <= ?2 AND %2(?3, \"ID\" - ?1) ORDER BY \"ID\"")
+                .arg(quoteIdentifier(tableOf(scan_, wanted_[begin].volume)), QLatin1String(kBitAtFunction)));
+        // The statements of every portion have the same columns.
+        if (!worker.reader)
+            worker.reader.emplace(rows);
+        ResultReader& reader = *worker.reader;
         for (std::size_t k = begin; k < end;) {
-            rows.reset();
-            rows.bind(1, wanted_[k].id);
-            bool more = rows.step();
-            while (more && k < end) {
-                const std::int64_t id = rows.columnInt(0);
-                while (k < end && wanted_[k].id < id)
-                    ++k;
-                if (k < end && wanted_[k].id == id) {
-                    const std::size_t place = wanted_[k++].place;
-                    if (scan_.asLines) {
-                        const qsizetype start = lines.size();
-                        reader.appendLine(lines, rows, scan_.folders, folders.pathUtf8(reader.parent(rows)),
-                                          volumeUtf8);
-                        found_.spans_[place] = {item, start, lines.size() - start};
-                    } else {
-                        ResultRow& row = found_.rows_[place];
-                        row = reader.read(rows, scan_.folders);
-                        row.location = folders.path(reader.parent(rows));
-                        row.volume = volume.name;
-                    }
-                    found_.present_[place] = 1;
-                }
-                if (k == end || wanted_[k].id - id > kSeekGap)
-                    break;
-                more = rows.step();
+            std::size_t runEnd = k + 1;
+            // Unsigned: IDs far apart must not overflow the difference.
+            while (runEnd < end &&
+                   std::uint64_t(wanted_[runEnd].id) - std::uint64_t(wanted_[runEnd - 1].id) <= kSeekGap)
+                ++runEnd;
+            // A run spans at most kRowsPerPortion * kSeekGap IDs: no difference here overflows.
+            const std::int64_t first = wanted_[k].id;
+            const std::int64_t last = wanted_[runEnd - 1].id;
+            QByteArray bits(qsizetype((last - first) / 8 + 1), '\0');
+            for (std::size_t w = k; w < runEnd; ++w) {
+                const qsizetype bit = qsizetype(wanted_[w].id - first);
+                bits[bit / 8] = char(bits[bit / 8] | (1 << (bit % 8)));
             }
-            if (!more)
-                break;
+            rows.reset();
+            rows.bind(1, first);
+            rows.bind(2, last);
+            rows.bindBlob(3, bits);
+            while (k < runEnd && rows.step()) {
+                const std::int64_t id = rows.columnInt(0);
+                // A row that went away leaves its place empty.
+                while (k < runEnd && wanted_[k].id < id)
+                    ++k;
+                if (k == runEnd || wanted_[k].id != id)
+                    continue;
+                const std::size_t place = wanted_[k++].place;
+                if (scan_.asLines) {
+                    const qsizetype start = lines.size();
+                    reader.appendLine(lines, rows, scan_.folders, folders.pathUtf8(reader.parent(rows)),
+                                      volumeUtf8);
+                    found_.spans_[place] = {item, start, lines.size() - start};
+                } else {
+                    ResultRow& row = found_.rows_[place];
+                    row = reader.read(rows, scan_.folders);
+                    row.location = folders.path(reader.parent(rows));
+                    row.volume = volume.name;
+                }
+                found_.present_[place] = 1;
+            }
+            k = runEnd;
         }
     }
 
@@ -257,7 +310,8 @@ private:
     const std::vector<Wanted>& wanted_;
     FoundDuplicates& found_;
     std::vector<std::pair<std::size_t, std::size_t>> portions_;
-    SharedFolderTables folderTables_;
+    SharedFolderTables& folderTables_;
+    std::vector<Worker> workers_;
 };
 
 std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
@@ -273,15 +327,36 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
             ranges.push_back(range);
         }
     }
+    // The folders of the large volumes are read alongside the keys: the second reading would
+    // otherwise wait for them, its other threads idle.
+    SharedFolderTables folderTables;
+    std::vector<QString> folderTablesAhead;
+    for (const DuplicateVolume& volume : scan.volumes) {
+        if (volume.rows >= kRangeIds)
+            folderTablesAhead.push_back(DirsTable(volume.tableName));
+    }
     std::vector<KeyChunk> chunks(ranges.size());
-    if (!runInParallel(scan.databasePath, ranges.size(), [&](std::size_t item, const Database& db) {
-            readKeys(scan, ranges[item], db, chunks[item]);
-        }))
+    if (!runInParallel(scan.databasePath, folderTablesAhead.size() + ranges.size(),
+                       [&](std::size_t item, const Database& db, int) {
+                           if (item < folderTablesAhead.size()) {
+                               const QString& dirs = folderTablesAhead[item];
+                               folderTables.get(dirs, [&] { return FolderMap::loadTable(db, dirs); });
+                               return;
+                           }
+                           item -= folderTablesAhead.size();
+                           readKeys(scan, ranges[item], db, chunks[item]);
+                       }))
         return std::nullopt;
 
-    // The keys grouped, each partition of hashes on a thread of its own.
+    // The keys grouped, each partition of hashes on a thread of its own, which also puts the
+    // partition's keys of more than one row in the query's order (folded name, then size).
+    const auto keyOrder = [](const KeyGroups::Group& first, const KeyGroups::Group& second) {
+        const int order = first.key.compare(second.key);
+        return order != 0 ? order < 0 : first.size < second.size;
+    };
     const std::size_t partitions = std::size_t(threadCount());
     std::vector<KeyGroups> groups(partitions);
+    std::vector<std::vector<std::size_t>> repeated(partitions);
     const auto group = [&](std::size_t partition) {
         for (KeyChunk& chunk : chunks) {
             const std::string_view keys(chunk.keys);
@@ -291,6 +366,13 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
                         groups[partition].add(keys.substr(row.keyStart, row.keyLength), row.size, row.hash);
             }
         }
+        const std::vector<KeyGroups::Group>& all = groups[partition].groups();
+        for (std::size_t g = 0; g < all.size(); ++g) {
+            if (all[g].count > 1)
+                repeated[partition].push_back(g);
+        }
+        std::sort(repeated[partition].begin(), repeated[partition].end(),
+                  [&](std::size_t a, std::size_t b) { return keyOrder(all[a], all[b]); });
     };
     std::vector<std::thread> helpers;
     for (std::size_t p = 1; p < partitions; ++p)
@@ -299,31 +381,27 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
     for (std::thread& helper : helpers)
         helper.join();
 
-    // The keys of more than one row in the query's order, and the first place of each.
-    std::vector<std::pair<std::size_t, std::size_t>> repeated; // partition and group
-    for (std::size_t p = 0; p < partitions; ++p) {
-        for (std::size_t g = 0; g < groups[p].groups().size(); ++g) {
-            if (groups[p].groups()[g].count > 1)
-                repeated.emplace_back(p, g);
-        }
-    }
-    const auto groupOf = [&](const std::pair<std::size_t, std::size_t>& at) -> const KeyGroups::Group& {
-        return groups[at.first].groups()[at.second];
-    };
-    std::sort(repeated.begin(), repeated.end(), [&](const auto& a, const auto& b) {
-        const KeyGroups::Group& first = groupOf(a);
-        const KeyGroups::Group& second = groupOf(b);
-        const int order = first.key.compare(second.key);
-        return order != 0 ? order < 0 : first.size < second.size;
-    });
+    // The partitions merged (a key lies in one partition only), and the first place of each key.
     constexpr std::size_t kSingle = std::size_t(-1);
     std::vector<std::vector<std::size_t>> nextPlace(partitions);
     for (std::size_t p = 0; p < partitions; ++p)
         nextPlace[p].assign(groups[p].groups().size(), kSingle);
+    std::vector<std::size_t> merged(partitions, 0);
+    const auto head = [&](std::size_t p) -> const KeyGroups::Group& {
+        return groups[p].groups()[repeated[p][merged[p]]];
+    };
     std::size_t place = 0;
-    for (const auto& at : repeated) {
-        nextPlace[at.first][at.second] = place;
-        place += groupOf(at).count;
+    while (true) {
+        std::optional<std::size_t> least;
+        for (std::size_t p = 0; p < partitions; ++p) {
+            if (merged[p] < repeated[p].size() && (!least || keyOrder(head(p), head(*least))))
+                least = p;
+        }
+        if (!least)
+            break;
+        nextPlace[*least][repeated[*least][merged[*least]]] = place;
+        place += head(*least).count;
+        ++merged[*least];
     }
 
     // Rows of one key keep the order in which they were read.
@@ -340,7 +418,7 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
     groups = {};
 
     FoundDuplicates found;
-    DuplicateReading reading(scan, wanted, found);
+    DuplicateReading reading(scan, wanted, found, folderTables);
     if (!reading.run())
         return std::nullopt;
     return found;

@@ -19,7 +19,9 @@ namespace mendor {
 struct DuplicateVolume {
     QString name;
     QString tableName;
-    std::int64_t rows = 0; ///< as the index row counts them: where the ranges of IDs end
+    /// Folders and files as the index row counts them: both tables draw their IDs from one
+    /// sequence, so this is about where the IDs of either end.
+    std::int64_t rows = 0;
 };
 
 struct DuplicateScan {

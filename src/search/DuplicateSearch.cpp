@@ -21,8 +21,7 @@ QString countsText(const SearchOutcome& outcome) {
 }
 
 // The volumes of the scope, in the order of the index table.
-QList<DuplicateVolume> scopeVolumes(const Database& db, const std::optional<QString>& volumeName,
-                                    bool folders) {
+QList<DuplicateVolume> scopeVolumes(const Database& db, const std::optional<QString>& volumeName) {
     QString sql = QStringLiteral("SELECT \"name\", \"tablename\", \"dirs\", \"files\" FROM \"index\"");
     if (volumeName)
         sql += QStringLiteral(" WHERE %1(\"name\") = %1(?1)").arg(QLatin1String(kJetFoldFunction));
@@ -31,7 +30,7 @@ QList<DuplicateVolume> scopeVolumes(const Database& db, const std::optional<QStr
         rows.bind(1, *volumeName);
     QList<DuplicateVolume> volumes;
     while (rows.step())
-        volumes.append({rows.columnText(0), rows.columnText(1), rows.columnInt(folders ? 2 : 3)});
+        volumes.append({rows.columnText(0), rows.columnText(1), rows.columnInt(2) + rows.columnInt(3)});
     return volumes;
 }
 
@@ -108,7 +107,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
         scan.asLines = observer.takesLines();
         try {
             Database db = Database::open(scan.databasePath);
-            scan.volumes = scopeVolumes(db, request.volumeName, pass.folders);
+            scan.volumes = scopeVolumes(db, request.volumeName);
             if (scan.volumes.isEmpty())
                 continue;
             storeQueries(db, allTablesSql(scan.volumes, pass.folders, *where), request.bySize);

@@ -106,6 +106,9 @@ QString FolderMap::path(std::int64_t folderId) {
 QByteArrayView FolderMap::pathUtf8(std::int64_t folderId) {
     if (!table_)
         return {};
+    // Rows read in order of their IDs often lie in the folder of the row before.
+    if (lastUtf8_ >= 0 && table_->folders[lastUtf8_].id == folderId)
+        return pathsUtf8_[lastUtf8_];
     const qsizetype at = table_->indexOf(folderId);
     if (at < 0)
         return {};
@@ -122,6 +125,7 @@ QByteArrayView FolderMap::pathUtf8(std::int64_t folderId) {
                        : QString::fromUtf8(bytes).toUtf8();
         });
     }
+    lastUtf8_ = at;
     return pathsUtf8_[at];
 }
 

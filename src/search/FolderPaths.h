@@ -60,6 +60,7 @@ private:
     std::shared_ptr<const Table> table_;
     std::vector<QString> paths_;        ///< parallel to the table's folders; null until built
     std::vector<QByteArray> pathsUtf8_; ///< the same as bytes; empty until pathUtf8 is asked
+    qsizetype lastUtf8_ = -1;           ///< the folder pathUtf8 gave last
     std::vector<bool> onChain_;         ///< parallel to the table's folders: on the chain being followed
 };
 

@@ -82,7 +82,11 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
             rows.bind(2, *range.endId);
         if (!rows.step())
             return scanned;
-        ResultReader reader(rows);
+        // Every statement here has the same columns: their places are found once, and the type
+        // names of extensions stay known from range to range.
+        if (!reader_)
+            reader_.emplace(rows);
+        ResultReader& reader = *reader_;
         FolderMap& folders = this->folders(range.databaseFile, range.tableName);
         if (asLines) {
             const QByteArray volume = range.volumeName.toUtf8();

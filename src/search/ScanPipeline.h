@@ -4,6 +4,7 @@
 // search takes the finished ranges in their order. The threads keep at most a few ranges ahead
 // of the search, so a search of a million rows never holds more than those ranges in memory.
 #include "search/FolderPaths.h"
+#include "search/ResultReader.h"
 #include "search/ResultRow.h"
 
 #include <condition_variable>
@@ -72,6 +73,7 @@ private:
     SharedFolderTables& folderTables_;
     std::map<QString, std::unique_ptr<Database>> databases_;
     std::map<QString, FolderMap> folderMaps_;
+    std::optional<ResultReader> reader_;
 };
 
 class ScanPipeline {

@@ -60,6 +60,17 @@ void jetFold(sqlite3_context* context, int, sqlite3_value** arguments) {
     sqlite3_result_text64(context, folded.data(), folded.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+void bitAt(sqlite3_context* context, int, sqlite3_value** arguments) {
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL || sqlite3_value_type(arguments[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* bits = static_cast<const unsigned char*>(sqlite3_value_blob(arguments[0]));
+    const sqlite3_int64 bytes = sqlite3_value_bytes(arguments[0]);
+    const sqlite3_int64 n = sqlite3_value_int64(arguments[1]);
+    sqlite3_result_int(context, bits && n >= 0 && n / 8 < bytes && ((bits[n / 8] >> (n % 8)) & 1));
+}
+
 } // namespace
 
 bool RegisterJetFunctions(sqlite3* db) {
@@ -67,6 +78,8 @@ bool RegisterJetFunctions(sqlite3* db) {
     return sqlite3_create_function_v2(db, kJetLikeFunction, 2, flags, nullptr, jetLike, nullptr, nullptr,
                                       nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(db, kJetFoldFunction, 1, flags, nullptr, jetFold, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, kBitAtFunction, 2, flags, nullptr, bitAt, nullptr, nullptr,
                                       nullptr) == SQLITE_OK;
 }
 

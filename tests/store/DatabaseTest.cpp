@@ -93,3 +93,22 @@ TEST(Database, ReadOnlyOpenRecoversFromAWriterKilledMidTransaction) {
     EXPECT_FALSE(db.hasTable("lost_dirs"));
     EXPECT_EQ(CatalogVersionOf(db), 3);
 }
+
+TEST(Database, BitAtReadsOneBitOfABlobLowestFirst) {
+    QTemporaryDir dir;
+    const Database db = Database::openReadOnly(freshCopy(dir));
+    Statement bit = db.prepare("SELECT bit_at(?1, ?2)");
+    const QByteArray bits("\x05\x80", 2); // bits 0, 2 and 15
+    const std::pair<std::int64_t, int> cases[] = {{0, 1}, {1, 0},  {2, 1},  {7, 0},
+                                                  {8, 0}, {15, 1}, {16, 0}, {-1, 0}};
+    for (const auto& [n, expected] : cases) {
+        bit.reset();
+        bit.bindBlob(1, bits).bind(2, n);
+        ASSERT_TRUE(bit.step());
+        EXPECT_EQ(bit.columnInt(0), expected) << n;
+    }
+    bit.reset();
+    bit.bindNull(1);
+    ASSERT_TRUE(bit.step());
+    EXPECT_TRUE(bit.isNull(0));
+}
