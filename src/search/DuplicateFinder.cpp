@@ -314,6 +314,20 @@ private:
     std::vector<Worker> workers_;
 };
 
+QByteArray FoundDuplicates::gatherLines(std::size_t from, std::size_t to) const {
+    to = std::min(to, places());
+    qsizetype bytes = 0;
+    for (std::size_t place = from; place < to; ++place)
+        bytes += present(place) ? spans_[place].length : 0;
+    QByteArray lines;
+    lines.reserve(bytes);
+    for (std::size_t place = from; place < to; ++place) {
+        if (present(place))
+            lines.append(line(place));
+    }
+    return lines;
+}
+
 std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
     // The first reading: every key, range by range.
     std::vector<KeyRange> ranges;

@@ -41,6 +41,8 @@ public:
     /// The row at a place (ResultRows were asked for); the caller may take it.
     ResultRow& row(std::size_t place) { return rows_[place]; }
     /// The line at a place (lines were asked for).
+    /// The lines of the places from from up to to (or the last), one after the other.
+    QByteArray gatherLines(std::size_t from, std::size_t to) const;
     QByteArrayView line(std::size_t place) const {
         const Span& span = spans_[place];
         return QByteArrayView(chunks_[span.chunk]).sliced(span.start, span.length);

@@ -7,6 +7,7 @@
 #include "store/JetFunctions.h"
 #include "store/Schema.h"
 
+#include <future>
 #include <QStringList>
 
 namespace mendor {
@@ -14,6 +15,8 @@ namespace mendor {
 namespace {
 
 const QString kAllTables = QStringLiteral("AllTables");
+// Places whose lines are gathered at a time for the output.
+constexpr std::size_t kPlacesPerBlock = 16384;
 const QString kDuplicatesQuery = QStringLiteral("DuplicatesQuery");
 
 QString countsText(const SearchOutcome& outcome) {
@@ -131,18 +134,48 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             break;
         }
         observer.pause();
-        // Lines go out one by one as they lie in memory, rows in batches.
+        // Lines go out as they follow each other: the lines of the next places are gathered on
+        // another thread while those before go out. Rows go out in batches.
+        QByteArray block;
+        std::size_t blockEnd = first;
+        qsizetype sent = 0;
+        qsizetype gathered = 0;
+        std::int64_t unsent = 0;
+        const auto gather = [&found](std::size_t from) {
+            return std::async(std::launch::async,
+                              [&found, from] { return found->gatherLines(from, from + kPlacesPerBlock); });
+        };
+        const auto sendLines = [&] {
+            if (unsent > 0)
+                observer.linesFound(QByteArrayView(block).sliced(sent, gathered - sent), unsent);
+            sent = gathered;
+            unsent = 0;
+        };
+        std::future<QByteArray> next;
+        if (scan.asLines)
+            next = gather(first);
         QList<ResultRow> batch;
         std::int64_t inQuery = 0;
         for (std::size_t place = first; place < found->places(); ++place) {
             if (!found->present(place))
                 continue;
-            if (scan.asLines)
-                observer.linesFound(found->line(place), 1);
-            else
+            if (scan.asLines) {
+                while (place >= blockEnd) {
+                    sendLines();
+                    block = next.get();
+                    sent = gathered = 0;
+                    blockEnd += kPlacesPerBlock;
+                    if (blockEnd < found->places())
+                        next = gather(blockEnd);
+                }
+                gathered += found->line(place).size();
+                ++unsent;
+            } else {
                 batch.append(std::move(found->row(place)));
+            }
             ++(pass.folders ? outcome.folders : outcome.files);
             if (++inQuery % kRowsBetweenChecks == 0) {
+                sendLines();
                 if (!batch.isEmpty())
                     observer.rowsFound(batch);
                 batch.clear();
@@ -154,6 +187,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
                 }
             }
         }
+        sendLines();
         if (!batch.isEmpty())
             observer.rowsFound(batch);
         if (outcome.end != SearchEnd::Completed)

@@ -242,6 +242,14 @@ TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
             EXPECT_LT(pairs.all[k - 1].name, pairs.all[k].name);
         }
     }
+    // Some sixty thousand lines, handed out in several blocks, as the rows give them.
+    twice.condition = QStringLiteral("name like \"*\"");
+    RecordingObserver rows;
+    LineObserver lines;
+    RunDuplicateSearch(twice, rows);
+    RunDuplicateSearch(twice, lines);
+    ASSERT_EQ(rows.all.size(), 2 * 30000);
+    EXPECT_EQ(lines.lines, linesOf(rows.all));
 }
 
 TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
