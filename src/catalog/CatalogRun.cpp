@@ -65,23 +65,15 @@ QString Main(const QString& table) {
     return QStringLiteral("\"main\".") + quoteIdentifier(table);
 }
 
-/// Copies what the description restore needs of a volume table into a temporary table, with
-/// each name case-folded once for the match.
+/// Copies what the description restore needs of a volume table into a temporary table.
 void SaveRows(Database& db, const QString& volumeTable, const QString& savedTable) {
     db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(Saved(savedTable)));
     db.exec(
         QStringLiteral("CREATE TEMP TABLE %1 (\"ID\" INTEGER PRIMARY KEY, \"parent\" INTEGER, \"name\" TEXT, "
-                       "\"folded\" TEXT, \"description\" TEXT)")
+                       "\"description\" TEXT)")
             .arg(quoteIdentifier(savedTable)));
-    db.exec(
-        QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", %3(\"name\"), \"description\" "
-                       "FROM %2")
-            .arg(Saved(savedTable), Main(volumeTable), QLatin1String(kJetFoldFunction)));
-    for (const char* key : {"name", "folded"}) {
-        db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", %3)")
-                    .arg(quoteIdentifier(savedTable + QLatin1Char('_') + QLatin1String(key)),
-                         quoteIdentifier(savedTable), quoteIdentifier(QLatin1String(key))));
-    }
+    db.exec(QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", \"description\" FROM %2")
+                .arg(Saved(savedTable), Main(volumeTable)));
 }
 
 /// Gives every row of the new table the description of the saved row with the same parent and
@@ -94,22 +86,56 @@ void RestoreRows(Database& db, const QString& volumeTable, const QString& savedT
     const QString target = quoteIdentifier(volumeTable);
     const QString exact =
         QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"name\" = %1.\"name\"").arg(target);
+    // Up to the first change on the volume every item has its old ID, parent and name: those rows
+    // are matched by ID in one join. A row whose description is the saved one already (every row
+    // without one, on a volume that had none) is not written again.
+    db.exec(
+        QStringLiteral("UPDATE %1 SET \"description\" = s.\"description\" FROM %2 AS s "
+                       "WHERE s.\"ID\" = %3.\"ID\" AND %4 AND %3.\"description\" IS NOT s.\"description\"")
+            .arg(Main(volumeTable), Saved(savedTable), target, exact));
+
+    // The others are looked up by name among the saved rows of their folders only, each name
+    // case-folded once.
+    const QString others = Saved(savedTable + QStringLiteral("_others"));
+    const QString near = Saved(savedTable + QStringLiteral("_near"));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1; DROP TABLE IF EXISTS %2").arg(others, near));
+    db.exec(
+        QStringLiteral("CREATE TEMP TABLE %1 AS SELECT %2.\"ID\", %2.\"parent\" FROM %3 LEFT JOIN %4 AS s "
+                       "ON s.\"ID\" = %2.\"ID\" AND %5 WHERE s.\"ID\" IS NULL")
+            .arg(others, target, Main(volumeTable), Saved(savedTable), exact));
+    db.exec(
+        QStringLiteral("CREATE TEMP TABLE %1 (\"ID\" INTEGER PRIMARY KEY, \"parent\" INTEGER, \"name\" TEXT, "
+                       "\"folded\" TEXT, \"description\" TEXT)")
+            .arg(near));
+    db.exec(
+        QStringLiteral("INSERT INTO %1 SELECT \"ID\", \"parent\", \"name\", %2(\"name\"), \"description\" "
+                       "FROM %3 WHERE \"parent\" IN (SELECT \"parent\" FROM %4)")
+            .arg(near, QLatin1String(kJetFoldFunction), Saved(savedTable), others));
+    for (const char* key : {"name", "folded"}) {
+        db.exec(QStringLiteral("CREATE INDEX \"temp\".%1 ON %2 (\"parent\", %3)")
+                    .arg(quoteIdentifier(savedTable + QStringLiteral("_near_") + QLatin1String(key)),
+                         quoteIdentifier(savedTable + QStringLiteral("_near")),
+                         quoteIdentifier(QLatin1String(key))));
+    }
+    const auto restore = [&](const QString& match, const QString& condition) {
+        const QString saved =
+            QStringLiteral(
+                "CASE WHEN EXISTS (SELECT 1 FROM %1 AS s WHERE s.\"ID\" = %2.\"ID\" AND %3) "
+                "THEN (SELECT s.\"description\" FROM %1 AS s WHERE s.\"ID\" = %2.\"ID\") "
+                "ELSE (SELECT s.\"description\" FROM %1 AS s WHERE %3 ORDER BY s.\"ID\" LIMIT 1) END")
+                .arg(near, target, match);
+        db.exec(
+            QStringLiteral("UPDATE %1 SET \"description\" = %2 WHERE %3.\"ID\" IN (SELECT \"ID\" FROM %4) "
+                           "AND %5 AND \"description\" IS NOT %2")
+                .arg(Main(volumeTable), saved, target, others, condition));
+    };
     const QString folded = QStringLiteral("s.\"parent\" = %1.\"parent\" AND s.\"folded\" = %2(%1.\"name\")")
                                .arg(target, QLatin1String(kJetFoldFunction));
-    const auto restore = [&](const QString& match, const QString& condition) {
-        db.exec(QStringLiteral(
-                    "UPDATE %1 SET \"description\" = CASE "
-                    "WHEN EXISTS (SELECT 1 FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\" AND %4) "
-                    "THEN (SELECT s.\"description\" FROM %2 AS s WHERE s.\"ID\" = %3.\"ID\") "
-                    "ELSE (SELECT s.\"description\" FROM %2 AS s WHERE %4 ORDER BY s.\"ID\" LIMIT 1) END "
-                    "WHERE %5")
-                    .arg(Main(volumeTable), Saved(savedTable), target, match, condition));
-    };
-    const QString anyExact =
-        QStringLiteral("EXISTS (SELECT 1 FROM %1 AS s WHERE %2)").arg(Saved(savedTable), exact);
+    const QString anyExact = QStringLiteral("EXISTS (SELECT 1 FROM %1 AS s WHERE %2)").arg(near, exact);
     restore(exact, anyExact);
-    restore(folded, QStringLiteral("NOT %1 AND EXISTS (SELECT 1 FROM %2 AS s WHERE %3)")
-                        .arg(anyExact, Saved(savedTable), folded));
+    restore(folded,
+            QStringLiteral("NOT %1 AND EXISTS (SELECT 1 FROM %2 AS s WHERE %3)").arg(anyExact, near, folded));
+    db.exec(QStringLiteral("DROP TABLE %1; DROP TABLE %2").arg(others, near));
 }
 
 } // namespace

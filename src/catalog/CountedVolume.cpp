@@ -18,8 +18,18 @@ CountedFolder::~CountedFolder() {
     }
 }
 
-CountedVolume::CountedVolume(const QString& localRoot)
+CountedVolume::CountedVolume(const QString& localRoot, std::size_t nameBudget)
     : tree_(QFile::encodeName(localRoot)),
-      traits_(tree_.rootOpened() ? VolumeTraits::of(tree_.rootFd()) : VolumeTraits()) {}
+      traits_(tree_.rootOpened() ? VolumeTraits::of(tree_.rootFd()) : VolumeTraits()),
+      nameBytesLeft_(nameBudget) {}
+
+bool CountedVolume::takeNameBytes(std::size_t bytes) {
+    std::size_t left = nameBytesLeft_.load(std::memory_order_relaxed);
+    do {
+        if (bytes > left)
+            return false;
+    } while (!nameBytesLeft_.compare_exchange_weak(left, left - bytes, std::memory_order_relaxed));
+    return true;
+}
 
 } // namespace mendor

@@ -5,6 +5,8 @@
 #include "platform/DirectoryReader.h"
 #include "platform/FolderTree.h"
 
+#include <atomic>
+#include <cstddef>
 #include <memory>
 #include <QString>
 #include <string>
@@ -32,18 +34,26 @@ struct CountedFolder {
 
 class CountedVolume {
 public:
+    /// The names kept at most, in bytes: beyond them (some 3 million entries) the scan lists
+    /// the remaining folders itself, so that memory stays bounded on any volume.
+    static constexpr std::size_t kNameBudget = std::size_t(64) << 20;
+
     /// Opens the root folder at localRoot, a path of this machine.
-    explicit CountedVolume(const QString& localRoot);
+    explicit CountedVolume(const QString& localRoot, std::size_t nameBudget = kNameBudget);
 
     FolderTree& tree() { return tree_; }
     const VolumeTraits& traits() const { return traits_; }
     /// The root folder's record, filled in by the counting pass; nothing is listed in it before.
     const std::shared_ptr<CountedFolder>& root() const { return root_; }
+    /// Takes bytes of the name budget for one folder's names; false when they do not fit. From
+    /// any thread.
+    bool takeNameBytes(std::size_t bytes);
 
 private:
     FolderTree tree_;
     VolumeTraits traits_;
     std::shared_ptr<CountedFolder> root_ = std::make_shared<CountedFolder>();
+    std::atomic<std::size_t> nameBytesLeft_;
 };
 
 } // namespace mendor

@@ -45,6 +45,17 @@ bool isDescriptIon(const DirectoryEntry& entry, QByteArrayView name) {
            qstrnicmp(name.data(), kDescriptIonName.data(), kDescriptIonName.size()) == 0;
 }
 
+/// Adds member to the archive's listing; entries without a name are the archive's own folders.
+void addNamedMember(const ZipMember& member, ArchiveListing& archive) {
+    ArchiveMember row;
+    SplitMemberPath(member.path, row.name, row.folder);
+    if (row.name.trimmed().isEmpty())
+        return;
+    row.size = member.size;
+    row.modified = member.modified;
+    archive.members.push_back(std::move(row));
+}
+
 /// What a listing holds, in entries: its own, its descriptions and its archives' members.
 std::size_t weightOf(const FolderListing& listing) {
     std::size_t weight = listing.entries.entries().size() + std::size_t(listing.descriptions.size());
@@ -277,19 +288,12 @@ bool ListingReader::listArchive(int folderFd, const char* name, ArchiveListing& 
     if (!archive.opened)
         return true;
     ZipMember member;
-    ArchiveMember row;
     for (std::int64_t i = 0; i < zip.count(); ++i) {
         if (i % kMemberBatch == kMemberBatch - 1 && stopping())
             return false;
         if (!zip.member(i, member))
             return true;
-        SplitMemberPath(member.path, row.name, row.folder);
-        // Entries without a name are the archive's own folders.
-        if (row.name.trimmed().isEmpty())
-            continue;
-        row.size = member.size;
-        row.modified = member.modified;
-        archive.members.push_back(row);
+        addNamedMember(member, archive);
     }
     archive.complete = true;
     return true;
@@ -304,15 +308,8 @@ bool ListingReader::listOtherArchive(int folderFd, const char* name, ArchiveList
         return false;
     // A damaged, encrypted, oversized or too slow archive stays a plain file.
     archive.opened = archive.complete = outcome == ArchiveListOutcome::Listed;
-    ArchiveMember row;
-    for (const ZipMember& member : members) {
-        SplitMemberPath(member.path, row.name, row.folder);
-        if (row.name.trimmed().isEmpty())
-            continue;
-        row.size = member.size;
-        row.modified = member.modified;
-        archive.members.push_back(row);
-    }
+    for (const ZipMember& member : members)
+        addNamedMember(member, archive);
     return true;
 }
 

@@ -74,7 +74,8 @@ QString withBackslash(const QString& path) {
 class FolderCounter {
 public:
     FolderCounter(const ScanOptions& options, ProgressSink& progress, CountedVolume& volume)
-        : options_(options), progress_(progress), tree_(volume.tree()), traits_(volume.traits()) {
+        : options_(options), progress_(progress), volume_(volume), tree_(volume.tree()),
+          traits_(volume.traits()) {
         pending_.push_back({tree_.root(), volume.root()});
     }
 
@@ -146,7 +147,10 @@ private:
                 else if (IsArchiveEntry(entry, name, options_))
                     ++counted;
             }
-            record.names = listing.nameBuffer();
+            if (record.listed && volume_.takeNameBytes(listing.nameBuffer().size()))
+                record.names = listing.nameBuffer();
+            else
+                record.listed = false;
             record.subFolders = found;
             tree_.keep(folder.folder, std::move(fd), found.size());
         }
@@ -170,6 +174,7 @@ private:
 
     const ScanOptions& options_;
     ProgressSink& progress_;
+    CountedVolume& volume_;
     FolderTree& tree_;
     const VolumeTraits traits_;
     std::atomic<std::int64_t> count_ = 0;

@@ -47,8 +47,9 @@ std::int64_t CountFolders(CountedVolume& volume, const ScanOptions& options, Pro
 /// transaction. Polls gAbort; an aborted scan leaves its rows for the caller to discard. Folders are read on
 /// helper threads; the database and progress are used on the calling thread only. A folder the counting pass
 /// read is not listed again: its entries are looked up by the names kept (a name gone since is skipped, a
-/// folder that was none when counted is listed). The walk keeps no recursion and no paths: a tree of any
-/// depth is walked without paths; beyond the counted names, in memory proportional to its depth.
+/// folder that was none when counted is listed). The walk keeps no recursion and no paths: besides the
+/// names kept (within CountedVolume::kNameBudget), a tree of any depth takes memory in proportion to its
+/// depth.
 ScanTotals ScanVolume(Database& db, const QString& t, const QString& driveName, CountedVolume& volume,
                       const ScanOptions& options, ProgressSink& progress);
 

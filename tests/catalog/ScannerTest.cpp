@@ -44,6 +44,7 @@ struct Row {
     std::int64_t accessed = 0;
     std::int64_t modified = 0;
     int depth = 0;
+    bool operator==(const Row&) const = default;
 };
 
 // Records what the scanner reports. Waiting a little in each status call makes every folder's
@@ -116,7 +117,7 @@ protected:
         CreateVolumeTables(db, kT);
         NullProgressSink quiet;
         // As a catalog run does it: the scan reads the folders by the names counted.
-        CountedVolume volume(volume_);
+        CountedVolume volume(volume_, nameBudget_);
         CountFolders(volume, options, quiet);
         if (afterCount)
             afterCount();
@@ -192,6 +193,7 @@ protected:
     QString volume_;
     QString dbPath_;
     std::vector<Row> rows_;
+    std::size_t nameBudget_ = CountedVolume::kNameBudget;
 };
 
 QString s(const char* text) {
@@ -604,6 +606,22 @@ TEST_F(Scanner, EntriesChangedAfterTheCountAreWrittenAsTheyAreNow) {
     EXPECT_EQ(countNamed(s("inner.txt")), 0);
     EXPECT_TRUE(row(s("d")).folderTable);
     EXPECT_EQ(row(s("new.txt")).parent, row(s("d")).id);
+}
+
+// Past the budget for the names counted, the scan lists the folders itself, to the same rows.
+TEST_F(Scanner, FoldersBeyondTheNameBudgetAreListedByTheScan) {
+    for (const char* name : {"a", "a/b", "c"})
+        folder(name);
+    for (const char* name : {"top.txt", "a/one.txt", "a/b/two.txt", "c/three.txt"})
+        file(name, "x");
+    // The root row carries the time of the scan: the rows below it are compared.
+    const auto below = [&] { return std::vector<Row>(rows_.begin() + 1, rows_.end()); };
+    scan();
+    const std::vector<Row> counted = below();
+    nameBudget_ = 20;
+    scan();
+    EXPECT_EQ(below(), counted);
+    EXPECT_EQ(counted.size(), 7u);
 }
 
 TEST_F(Scanner, AbortStopsTheWalkAndWritesNoTotals) {
