@@ -5,6 +5,7 @@
 #include "store/Schema.h"
 
 #include <algorithm>
+#include <chrono>
 #include <QThread>
 
 namespace mendor {
@@ -30,6 +31,18 @@ const Database& ScanSession::database(const QString& databaseFile) {
 std::shared_ptr<const FolderMap::Table>
 SharedFolderTables::get(const QString& key,
                         const std::function<std::shared_ptr<const FolderMap::Table>()>& load) {
+    return get(key, load, true);
+}
+
+std::shared_ptr<const FolderMap::Table>
+SharedFolderTables::getUnlessLoading(const QString& key,
+                                     const std::function<std::shared_ptr<const FolderMap::Table>()>& load) {
+    return get(key, load, false);
+}
+
+std::shared_ptr<const FolderMap::Table>
+SharedFolderTables::get(const QString& key,
+                        const std::function<std::shared_ptr<const FolderMap::Table>()>& load, bool wait) {
     std::promise<std::shared_ptr<const FolderMap::Table>> promise;
     std::shared_future<std::shared_ptr<const FolderMap::Table>> table;
     bool mine = false;
@@ -51,20 +64,50 @@ SharedFolderTables::get(const QString& key,
             loaded = std::make_shared<FolderMap::Table>();
         }
         promise.set_value(std::move(loaded));
+    } else if (!wait && table.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        return nullptr;
     }
     return table.get();
 }
 
 FolderMap& ScanSession::folders(const QString& databaseFile, const QString& tableName) {
+    return *folders(databaseFile, tableName, true);
+}
+
+FolderMap* ScanSession::folders(const QString& databaseFile, const QString& tableName, bool wait) {
     const QString key = databaseFile + QLatin1Char('/') + tableName;
     auto found = folderMaps_.find(key);
     if (found == folderMaps_.end()) {
-        const auto table = folderTables_.get(
-            key, [&] { return FolderMap::loadTable(database(databaseFile), DirsTable(tableName)); });
+        const auto load = [&] { return FolderMap::loadTable(database(databaseFile), DirsTable(tableName)); };
+        const auto table = wait ? folderTables_.get(key, load) : folderTables_.getUnlessLoading(key, load);
+        if (!table)
+            return nullptr;
         found = folderMaps_.emplace(key, FolderMap(table)).first;
     }
-    return found->second;
+    return &found->second;
 }
+
+namespace {
+
+// Lines written without their locations, each put in after the line's second tab (neither the
+// name nor the size holds one).
+QByteArray withLocations(const QByteArray& lines, const std::vector<std::int64_t>& parents,
+                         FolderMap& folders) {
+    QByteArray complete;
+    complete.reserve(lines.size() + lines.size() / 2);
+    qsizetype start = 0;
+    for (const std::int64_t parent : parents) {
+        const qsizetype location = lines.indexOf('\t', lines.indexOf('\t', start) + 1) + 1;
+        const qsizetype end = lines.indexOf('\n', location) + 1;
+        complete.append(QByteArrayView(lines).sliced(start, location - start));
+        complete.append(folders.pathUtf8(parent));
+        complete.append(QByteArrayView(lines).sliced(location, end - location));
+        start = end;
+    }
+    return complete;
+}
+
+} // namespace
 
 ScannedRange ScanSession::read(const ScanRange& range, const QString& where, bool asLines) {
     ScannedRange scanned;
@@ -87,22 +130,39 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
         if (!reader_)
             reader_.emplace(rows);
         ResultReader& reader = *reader_;
-        FolderMap& folders = this->folders(range.databaseFile, range.tableName);
+        // While another thread reads the volume's folders, the rows are read without their
+        // locations, which are put in once the folders are there.
+        FolderMap* folders = this->folders(range.databaseFile, range.tableName, false);
+        std::vector<std::int64_t> parents;
         if (asLines) {
             const QByteArray volume = range.volumeName.toUtf8();
             do {
-                const QByteArrayView location = folders.pathUtf8(reader.parent(rows));
-                reader.appendLine(scanned.lines, rows, range.folders, location, volume);
+                const std::int64_t parent = reader.parent(rows);
+                if (!folders)
+                    parents.push_back(parent);
+                reader.appendLine(scanned.lines, rows, range.folders,
+                                  folders ? folders->pathUtf8(parent) : QByteArrayView(), volume);
                 ++scanned.lineCount;
             } while (rows.step());
+            if (!folders)
+                scanned.lines =
+                    withLocations(scanned.lines, parents, this->folders(range.databaseFile, range.tableName));
             return scanned;
         }
         do {
             ResultRow row = reader.read(rows, range.folders);
-            row.location = folders.path(reader.parent(rows));
+            if (folders)
+                row.location = folders->path(reader.parent(rows));
+            else
+                parents.push_back(reader.parent(rows));
             row.volume = range.volumeName;
             scanned.rows.append(std::move(row));
         } while (rows.step());
+        if (!folders) {
+            FolderMap& ready = this->folders(range.databaseFile, range.tableName);
+            for (qsizetype k = 0; k < scanned.rows.size(); ++k)
+                scanned.rows[k].location = ready.path(parents[std::size_t(k)]);
+        }
     } catch (const SqlError&) {
         scanned.failed = true;
     }

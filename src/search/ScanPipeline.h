@@ -47,8 +47,15 @@ public:
     /// Loads the table with load unless it is loaded or being loaded; an error gives no folders.
     std::shared_ptr<const FolderMap::Table>
     get(const QString& key, const std::function<std::shared_ptr<const FolderMap::Table>()>& load);
+    /// The same, but nothing rather than a wait while another thread loads them.
+    std::shared_ptr<const FolderMap::Table>
+    getUnlessLoading(const QString& key,
+                     const std::function<std::shared_ptr<const FolderMap::Table>()>& load);
 
 private:
+    std::shared_ptr<const FolderMap::Table>
+    get(const QString& key, const std::function<std::shared_ptr<const FolderMap::Table>()>& load, bool wait);
+
     std::mutex mutex_;
     std::map<QString, std::shared_future<std::shared_ptr<const FolderMap::Table>>> tables_;
 };
@@ -69,6 +76,9 @@ public:
     ScannedRange read(const ScanRange& range, const QString& where, bool asLines);
 
 private:
+    /// Nothing when wait is false and another thread is loading them.
+    FolderMap* folders(const QString& databaseFile, const QString& tableName, bool wait);
+
     QString dataPath_;
     SharedFolderTables& folderTables_;
     std::map<QString, std::unique_ptr<Database>> databases_;

@@ -2,6 +2,7 @@
 #include "search/SearchRun.h"
 
 #include "search/FolderPaths.h"
+#include "search/ScanPipeline.h"
 #include "search/SearchReport.h"
 #include "shell/Flags.h"
 #include "shell/TextFormats.h"
@@ -9,8 +10,11 @@
 #include "support/CatalogFixture.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace mendor {
 namespace {
@@ -281,6 +285,30 @@ TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
         RunDuplicateSearch(odds, duplicateLines);
         EXPECT_EQ(duplicateRows.found.size(), bySize ? 0 : 2);
         EXPECT_EQ(duplicateLines.lines, linesOf(duplicateRows.all));
+    }
+}
+
+TEST_F(SearchRunTest, RowsReadWhileAnotherThreadLoadsTheFoldersGetTheirLocationsAfter) {
+    const ScanRange range{"Music.mdb", "0002ffff", "Music CD", false, 0, std::nullopt};
+    for (const bool asLines : {false, true}) {
+        SharedFolderTables ready;
+        const ScannedRange expected = ScanSession(data_.dataPath(), ready).read(range, "1", asLines);
+        SharedFolderTables loading;
+        std::promise<void> started;
+        std::thread loader([&] {
+            loading.get("Music.mdb/0002ffff", [&] {
+                started.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                const Database db = Database::openReadOnly(data_.databasePath(QStringLiteral("Music")));
+                return FolderMap::loadTable(db, "0002ffff_dirs");
+            });
+        });
+        started.get_future().wait();
+        const ScannedRange deferred = ScanSession(data_.dataPath(), loading).read(range, "1", asLines);
+        loader.join();
+        EXPECT_EQ(deferred.lines, expected.lines);
+        EXPECT_EQ(linesOf(deferred.rows), linesOf(expected.rows));
+        EXPECT_FALSE((asLines ? expected.lines : linesOf(expected.rows)).isEmpty());
     }
 }
 
