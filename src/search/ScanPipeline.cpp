@@ -191,7 +191,7 @@ ScanPipeline::~ScanPipeline() {
 }
 
 std::optional<std::size_t> ScanPipeline::claim() {
-    if (stopping_ || next_ >= ranges_.size())
+    if (stopping_ || next_ >= ranges_.size() || next_ >= taken_ + kRangesAhead)
         return std::nullopt;
     return next_++;
 }
@@ -223,15 +223,19 @@ void ScanPipeline::work() {
 
 ScannedRange ScanPipeline::take(std::size_t index) {
     std::unique_lock lock(mutex_);
-    // A range nobody has begun is read here rather than waited for.
-    if (!results_[index] && next_ == index) {
-        ++next_;
+    // Until the range is read, this thread reads the ranges not yet begun, as the helpers do,
+    // rather than wait: otherwise the helpers, always a range ahead, would do all the reading.
+    while (!results_[index]) {
+        const std::optional<std::size_t> mine = claim();
+        if (!mine) {
+            changed_.wait(lock, [&] { return results_[index].has_value(); });
+            break;
+        }
         lock.unlock();
-        ScannedRange scanned = ownSession_.read(ranges_[index], where_, asLines_);
+        ScannedRange scanned = ownSession_.read(ranges_[*mine], where_, asLines_);
         lock.lock();
-        results_[index] = std::move(scanned);
+        results_[*mine] = std::move(scanned);
     }
-    changed_.wait(lock, [&] { return results_[index].has_value(); });
     ScannedRange scanned = std::move(*results_[index]);
     results_[index].reset();
     taken_ = index + 1;

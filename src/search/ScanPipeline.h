@@ -89,7 +89,7 @@ private:
 class ScanPipeline {
 public:
     /// Starts helper threads (one less than the processors, at most three). The search's own
-    /// thread reads a range itself whenever it would otherwise wait for one not yet begun.
+    /// thread reads ranges not yet begun while it waits for the one it takes.
     ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
                  ScanSession& ownSession, SharedFolderTables& folderTables);
     /// Lets the threads finish the range in hand and waits for them.
@@ -102,7 +102,8 @@ public:
 
 private:
     void work();
-    /// Claims the next range not yet begun, under the lock; nothing when there is none.
+    /// Claims the next range not yet begun, under the lock; nothing when there is none, or when
+    /// the threads are as far ahead of the search as they may be.
     std::optional<std::size_t> claim();
     void store(std::size_t index, ScannedRange scanned);
 
