@@ -3,6 +3,7 @@
 #include "store/JetFunctions.h"
 #include "store/Schema.h"
 
+#include <mutex>
 #include <optional>
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -206,6 +207,11 @@ QByteArrayView Statement::columnBlobView(int column) const {
 // ---- Database -------------------------------------------------------------------------------
 
 Database Database::openWith(const QString& path, int flags) {
+    // The engine's count of allocated memory takes one lock for the whole process on every
+    // allocation: searches that prepare thousands of statements on several threads queue on it.
+    // Nothing here reads that count. It can be switched off only before the first connection.
+    static std::once_flag withoutMemoryCount;
+    std::call_once(withoutMemoryCount, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
     const QFileInfo info(path);
     if (!info.exists())
         throw SqlError("The database " + path.toStdString() + " does not exist.", SQLITE_CANTOPEN);
