@@ -142,21 +142,6 @@ QString tableOf(const DuplicateScan& scan, std::size_t volume) {
     return scan.folders ? DirsTable(tableName) : FilesTable(tableName);
 }
 
-// Appends the folded name to keys: plain ASCII folded in place, other text through FoldCaseUtf8.
-void appendFolded(std::string& keys, QByteArrayView name) {
-    const std::size_t start = keys.size();
-    keys.resize(start + std::size_t(name.size()));
-    char* at = keys.data() + start;
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            keys.resize(start);
-            keys += FoldCaseUtf8(name.data(), std::size_t(name.size()));
-            return;
-        }
-        *at++ = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-    }
-}
-
 void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& db, KeyChunk& chunk) {
     // The size is read only when it is part of the key.
     Statement rows = db.prepare(
@@ -179,7 +164,7 @@ void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& 
         row.id = rows.columnInt(0);
         row.size = scan.bySize ? rows.columnInt(2) : 0;
         row.keyStart = chunk.keys.size();
-        appendFolded(chunk.keys, name);
+        AppendFoldedUtf8(chunk.keys, name.data(), std::size_t(name.size()));
         row.keyLength = chunk.keys.size() - row.keyStart;
         row.hash = std::hash<std::string_view>()(std::string_view(chunk.keys).substr(row.keyStart));
         row.hash ^=

@@ -123,14 +123,18 @@ char32_t FoldCase(char32_t c) {
 std::string FoldCaseUtf8(const char* text, std::size_t length) {
     std::string folded;
     folded.reserve(length);
+    AppendFoldedUtf8(folded, text, length);
+    return folded;
+}
+
+void AppendFoldedUtf8(std::string& out, const char* text, std::size_t length) {
     if (isAscii(text, length)) {
         for (std::size_t i = 0; i < length; ++i)
-            folded += foldAscii(text[i]);
-        return folded;
+            out += foldAscii(text[i]);
+        return;
     }
     for (std::size_t i = 0; i < length;)
-        appendUtf8(folded, FoldCase(decodeUtf8(text, length, i)));
-    return folded;
+        appendUtf8(out, FoldCase(decodeUtf8(text, length, i)));
 }
 
 std::optional<JetPattern> JetPattern::compile(const QString& pattern) {

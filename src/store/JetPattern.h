@@ -17,6 +17,8 @@ char32_t FoldCase(char32_t c);
 
 /// Case-folded UTF-8 text; invalid sequences become U+FFFD.
 std::string FoldCaseUtf8(const char* text, std::size_t length);
+/// The same, appended to out: no text of its own for callers that gather many.
+void AppendFoldedUtf8(std::string& out, const char* text, std::size_t length);
 
 class JetPattern {
 public:
