@@ -81,6 +81,26 @@ QString typeNameOfExtension(const QString& lowerExtension) {
     return description.isEmpty() ? lowerExtension + QStringLiteral(" file") : description;
 }
 
+// "00" to "99", for numbers written two digits at a time.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// value, below 100, in two digits; returns the end.
+char* writeTwoDigits(char* out, int value) {
+    std::memcpy(out, kDigitPairs + 2 * value, 2);
+    return out + 2;
+}
+
+// value, below 100, in one digit or two.
+char* writeSmallNumber(char* out, int value) {
+    if (value >= 10)
+        return writeTwoDigits(out, value);
+    *out = char('0' + value);
+    return out + 1;
+}
+
 } // namespace
 
 char* WriteSizeKB(char* out, std::int64_t bytes) {
@@ -124,8 +144,8 @@ QString FormatSizeMB(std::int64_t bytes) {
 }
 
 char* WriteDate(char* out, std::int64_t storedSeconds) {
-    // Lists and searches format millions of dates: the usual years are written digit by digit
-    // (the calendar arithmetic of days since 1970), any other through QDateTime.
+    // Lists and searches format millions of dates: the usual years are written two digits at a
+    // time (the calendar arithmetic of days since 1970), any other through QDateTime.
     const auto [days, secondOfDay] = SplitStoredSeconds(storedSeconds);
     const auto [year, month, day] = CivilDateOfDay(days);
     if (year < 1 || year > 9999) {
@@ -135,37 +155,23 @@ char* WriteDate(char* out, std::int64_t storedSeconds) {
         return out + length;
     }
 
-    const int hour = int(secondOfDay / 3600);
-    const int minute = int(secondOfDay / 60 % 60);
-    const int second = int(secondOfDay % 60);
-    const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-    char* text = out;
-    int at = 0;
-    const auto number = [&](int value, int minimumDigits) {
-        char digits[8];
-        int count = 0;
-        do {
-            digits[count++] = char('0' + value % 10);
-            value /= 10;
-        } while (value > 0 || count < minimumDigits);
-        while (count > 0)
-            text[at++] = digits[--count];
-    };
-    number(month, 1);
-    text[at++] = '/';
-    number(day, 1);
-    text[at++] = '/';
-    number(int(year), 4);
-    text[at++] = ' ';
-    number(hour12, 1);
-    text[at++] = ':';
-    number(minute, 2);
-    text[at++] = ':';
-    number(second, 2);
-    text[at++] = ' ';
-    text[at++] = hour < 12 ? 'a' : 'p';
-    text[at++] = 'm';
-    return out + at;
+    const int hour = secondOfDay / 3600;
+    out = writeSmallNumber(out, month);
+    *out++ = '/';
+    out = writeSmallNumber(out, day);
+    *out++ = '/';
+    out = writeTwoDigits(out, int(year / 100));
+    out = writeTwoDigits(out, int(year % 100));
+    *out++ = ' ';
+    out = writeSmallNumber(out, hour % 12 == 0 ? 12 : hour % 12);
+    *out++ = ':';
+    out = writeTwoDigits(out, secondOfDay / 60 % 60);
+    *out++ = ':';
+    out = writeTwoDigits(out, secondOfDay % 60);
+    *out++ = ' ';
+    *out++ = hour < 12 ? 'a' : 'p';
+    *out++ = 'm';
+    return out;
 }
 
 void AppendDate(QByteArray& out, std::int64_t storedSeconds) {
