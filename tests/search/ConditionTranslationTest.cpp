@@ -114,6 +114,15 @@ TEST(JetPatternTest, MatchesWithoutRegardToCaseInEveryScript) {
         EXPECT_EQ(compiled->matches(QString::fromUtf8(text)), matches) << pattern << " ~ " << text;
     }
     EXPECT_EQ(FoldCaseUtf8("\xC3\x89T\xFF", 4), "\xC3\xA9t\xEF\xBF\xBD");
+    // Plain ASCII, also eight bytes at a time: only A to Z change, wherever they stand.
+    std::string ascii, folded;
+    for (int c = 1; c < 0x80; ++c) {
+        ascii += char(c);
+        folded += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    for (std::size_t start : {0, 3, 8})
+        EXPECT_EQ(FoldCaseUtf8(ascii.data() + start, ascii.size() - start), folded.substr(start)) << start;
+    EXPECT_EQ(FoldCaseUtf8("ABCDEFGHIJ\xC3\x89", 12), "abcdefghij\xC3\xA9");
 }
 
 } // namespace
