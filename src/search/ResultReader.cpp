@@ -20,7 +20,7 @@ int requireColumn(const Statement& statement, const char* name) {
 const QByteArray kFolderType = QByteArrayLiteral("(folder)");
 
 std::int64_t dateOf(const Statement& statement, int column) {
-    return statement.isNull(column) ? kNoDate : statement.columnInt(column);
+    return statement.columnIntOrNull(column).value_or(kNoDate);
 }
 
 // A field as AppendResultLine writes it, as its QString would give it: tabs and line breaks as
@@ -37,9 +37,13 @@ char* writeAsciiField(char* at, QByteArrayView text) {
 }
 
 // The extension by which a file's type is looked up: from the last "." on; empty without one.
-std::string extensionOf(QByteArrayView name) {
-    const qsizetype dot = name.lastIndexOf('.');
-    return dot < 0 ? std::string() : std::string(name.data() + dot, std::size_t(name.size() - dot));
+std::string_view extensionOf(QByteArrayView name) {
+    // Names are short, their extensions shorter: searched from the end.
+    for (qsizetype dot = name.size() - 1; dot >= 0; --dot) {
+        if (name[dot] == '.')
+            return std::string_view(name.data() + dot, std::size_t(name.size() - dot));
+    }
+    return {};
 }
 
 // A text known to be well-formed UTF-8 (made from a QString) as a field.
@@ -85,14 +89,14 @@ ResultRow ResultReader::read(const Statement& statement, bool folder) {
         row.type = ResultTypeName(folder, row.name);
     } else {
         // The type depends only on the extension: asked once per extension, not per row.
-        const std::string extension = extensionOf(name);
+        const std::string_view extension = extensionOf(name);
         auto type = fileTypes_.find(extension);
         if (type == fileTypes_.end())
-            type = fileTypes_.emplace(extension, ResultTypeName(false, row.name)).first;
+            type = fileTypes_.emplace(std::string(extension), ResultTypeName(false, row.name)).first;
         row.type = type->second;
     }
     const QByteArrayView attrib = statement.columnUtf8(attrib_);
-    auto shared = attribs_.find(std::string(attrib.data(), std::size_t(attrib.size())));
+    auto shared = attribs_.find(std::string_view(attrib.data(), std::size_t(attrib.size())));
     if (shared == attribs_.end())
         shared = attribs_
                      .emplace(std::string(attrib.data(), std::size_t(attrib.size())),
@@ -117,11 +121,13 @@ void ResultReader::appendLine(QByteArray& out, const Statement& statement, bool 
     QByteArray archiveType;
     QByteArrayView type = kFolderType;
     if (!folder) {
-        const std::string extension = extensionOf(name);
+        const std::string_view extension = extensionOf(name);
         auto known = fileTypesUtf8_.find(extension);
         if (known == fileTypesUtf8_.end())
-            known = fileTypesUtf8_.emplace(extension, ResultTypeName(false, QString::fromUtf8(name)).toUtf8())
-                        .first;
+            known =
+                fileTypesUtf8_
+                    .emplace(std::string(extension), ResultTypeName(false, QString::fromUtf8(name)).toUtf8())
+                    .first;
         type = known->second;
     } else if (name.contains('.')) {
         // Archives catalogued as folders are told by their names' endings.

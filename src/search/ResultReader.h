@@ -6,7 +6,9 @@
 // rows.
 #include "search/ResultRow.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace mendor {
@@ -37,9 +39,17 @@ private:
     int created_;
     int modified_;
     int accessed_;
-    std::unordered_map<std::string, QString> attribs_;
-    std::unordered_map<std::string, QString> fileTypes_;        ///< by the name's last "." and what follows
-    std::unordered_map<std::string, QByteArray> fileTypesUtf8_; ///< the same, as appendLine writes them
+    // Looked up by the bytes in the statement, without a string made of them.
+    struct BytesHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view bytes) const { return std::hash<std::string_view>()(bytes); }
+    };
+    template <typename Value>
+    using ByBytes = std::unordered_map<std::string, Value, BytesHash, std::equal_to<>>;
+
+    ByBytes<QString> attribs_;
+    ByBytes<QString> fileTypes_;        ///< by the name's last "." and what follows
+    ByBytes<QByteArray> fileTypesUtf8_; ///< the same, as appendLine writes them
 };
 
 } // namespace mendor
