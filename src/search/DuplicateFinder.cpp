@@ -29,6 +29,8 @@ constexpr std::size_t kRowsPerPortion = 16384;
 // by their bits; farther ones by a lookup of their own.
 constexpr std::uint64_t kSeekGap = 64;
 constexpr int kMaxThreads = 4;
+// Rows between the one grouped or placed and the one whose memory is asked for ahead.
+constexpr std::size_t kPrefetchRows = 16;
 // Room for a usual line, reserved ahead.
 constexpr qsizetype kLineBytes = 192;
 
@@ -119,6 +121,8 @@ public:
     }
 
     const std::vector<Group>& groups() const { return groups_; }
+    /// Asks for the memory where a key of this hash is looked for, ahead of add.
+    void prefetch(std::size_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
 
 private:
     static constexpr std::size_t kEmpty = std::size_t(-1);
@@ -172,6 +176,28 @@ void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& 
         chunk.rows.push_back(row);
     }
 }
+
+// The first bytes of a key as a number that orders as the bytes do.
+std::uint64_t keyPrefix(std::string_view key) {
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < sizeof prefix; ++i)
+        prefix = prefix << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+    return prefix;
+}
+
+// A key of more than one row, in the query's order: by folded name, then by size.
+struct RepeatedKey {
+    std::uint64_t prefix;
+    const KeyGroups::Group* group;
+    std::size_t index; ///< of the group in its partition
+
+    bool operator<(const RepeatedKey& other) const {
+        if (prefix != other.prefix)
+            return prefix < other.prefix;
+        const int order = group->key.compare(other.group->key);
+        return order != 0 ? order < 0 : group->size < other.group->size;
+    }
+};
 
 // A duplicate row to read, with its place in the output.
 struct Wanted {
@@ -348,18 +374,21 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
         return std::nullopt;
 
     // The keys grouped, each partition of hashes on a thread of its own, which also puts the
-    // partition's keys of more than one row in the query's order (folded name, then size).
-    const auto keyOrder = [](const KeyGroups::Group& first, const KeyGroups::Group& second) {
-        const int order = first.key.compare(second.key);
-        return order != 0 ? order < 0 : first.size < second.size;
-    };
+    // partition's keys of more than one row in the query's order (folded name, then size). Keys
+    // are compared by their first bytes first, kept beside them: the keys themselves lie all over
+    // the chunks.
     const std::size_t partitions = std::size_t(threadCount());
     std::vector<KeyGroups> groups(partitions);
-    std::vector<std::vector<std::size_t>> repeated(partitions);
+    std::vector<std::vector<RepeatedKey>> repeated(partitions);
     const auto group = [&](std::size_t partition) {
         for (KeyChunk& chunk : chunks) {
             const std::string_view keys(chunk.keys);
-            for (KeyRow& row : chunk.rows) {
+            std::vector<KeyRow>& rows = chunk.rows;
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                // The table is far larger than the caches: its slot for a later row is asked for now.
+                if (r + kPrefetchRows < rows.size() && rows[r + kPrefetchRows].hash % partitions == partition)
+                    groups[partition].prefetch(rows[r + kPrefetchRows].hash);
+                KeyRow& row = rows[r];
                 if (row.hash % partitions == partition)
                     row.group =
                         groups[partition].add(keys.substr(row.keyStart, row.keyLength), row.size, row.hash);
@@ -368,10 +397,9 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
         const std::vector<KeyGroups::Group>& all = groups[partition].groups();
         for (std::size_t g = 0; g < all.size(); ++g) {
             if (all[g].count > 1)
-                repeated[partition].push_back(g);
+                repeated[partition].push_back({keyPrefix(all[g].key), &all[g], g});
         }
-        std::sort(repeated[partition].begin(), repeated[partition].end(),
-                  [&](std::size_t a, std::size_t b) { return keyOrder(all[a], all[b]); });
+        std::sort(repeated[partition].begin(), repeated[partition].end());
     };
     std::vector<std::thread> helpers;
     for (std::size_t p = 1; p < partitions; ++p)
@@ -386,31 +414,36 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
     for (std::size_t p = 0; p < partitions; ++p)
         nextPlace[p].assign(groups[p].groups().size(), kSingle);
     std::vector<std::size_t> merged(partitions, 0);
-    const auto head = [&](std::size_t p) -> const KeyGroups::Group& {
-        return groups[p].groups()[repeated[p][merged[p]]];
-    };
     std::size_t place = 0;
     while (true) {
-        std::optional<std::size_t> least;
+        const RepeatedKey* least = nullptr;
+        std::size_t leastPartition = 0;
         for (std::size_t p = 0; p < partitions; ++p) {
-            if (merged[p] < repeated[p].size() && (!least || keyOrder(head(p), head(*least))))
-                least = p;
+            if (merged[p] < repeated[p].size() && (!least || repeated[p][merged[p]] < *least)) {
+                least = &repeated[p][merged[p]];
+                leastPartition = p;
+            }
         }
         if (!least)
             break;
-        nextPlace[*least][repeated[*least][merged[*least]]] = place;
-        place += head(*least).count;
-        ++merged[*least];
+        nextPlace[leastPartition][least->index] = place;
+        place += least->group->count;
+        ++merged[leastPartition];
     }
 
     // Rows of one key keep the order in which they were read.
     std::vector<Wanted> wanted;
     wanted.reserve(place);
     for (std::size_t c = 0; c < chunks.size(); ++c) {
-        for (const KeyRow& row : chunks[c].rows) {
-            std::size_t& next = nextPlace[row.hash % partitions][row.group];
+        const std::vector<KeyRow>& rows = chunks[c].rows;
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            if (r + kPrefetchRows < rows.size()) {
+                const KeyRow& later = rows[r + kPrefetchRows];
+                __builtin_prefetch(&nextPlace[later.hash % partitions][later.group]);
+            }
+            std::size_t& next = nextPlace[rows[r].hash % partitions][rows[r].group];
             if (next != kSingle)
-                wanted.push_back({ranges[c].volume, row.id, next++});
+                wanted.push_back({ranges[c].volume, rows[r].id, next++});
         }
     }
     chunks = {};

@@ -256,6 +256,37 @@ TEST_F(SearchRunTest, ALargeVolumeReadInRangesKeepsTheOrderOfItsIDs) {
     EXPECT_EQ(lines.lines, linesOf(rows.all));
 }
 
+TEST_F(SearchRunTest, DuplicatesComeInTheOrderOfTheStoredQuery) {
+    // Names alike in their first eight bytes, one the start of another, in either case; one name
+    // in two sizes, the larger read first.
+    FixtureVolume near(QStringLiteral("ea"), QStringLiteral("Near"));
+    const std::pair<const char*, std::int64_t> files[] = {
+        {"LongName_b", 5},  {"longname_A", 20}, {"longname", 7},   {"LONGNAME_a", 3},
+        {"longname_a1", 1}, {"longnamE", 7},    {"LongName_B", 5}, {"longname_a1", 1},
+        {"longname_a", 20}, {"Longname_A", 3},  {"x", 1},          {"X", 2}};
+    for (const auto& [name, size] : files)
+        near.addFile(1, QString::fromLatin1(name), size);
+    data_.addDatabase(QStringLiteral("Near"), {near});
+    for (const bool bySize : {false, true}) {
+        DuplicateRequest request = duplicates(QStringLiteral("name like \"*\""), bySize);
+        request.databaseFile = QStringLiteral("Near.mdb");
+        RecordingObserver found;
+        RunDuplicateSearch(request, found);
+        QStringList keys;
+        for (const ResultRow& row : found.all)
+            keys.append(row.name.toCaseFolded() + (bySize ? ' ' + QString::number(row.size) : QString()));
+        const Database db = Database::openReadOnly(data_.databasePath(QStringLiteral("Near")));
+        Statement query =
+            db.prepare(QStringLiteral("SELECT jet_fold(\"name\") || %1 FROM \"DuplicatesQuery\"")
+                           .arg(bySize ? QStringLiteral("' ' || \"size\"") : QStringLiteral("''")));
+        QStringList stored;
+        while (query.step())
+            stored.append(query.columnText(0));
+        EXPECT_EQ(keys, stored) << bySize;
+        EXPECT_FALSE(keys.isEmpty());
+    }
+}
+
 TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
     FixtureVolume odd(QStringLiteral("0dd"), QStringLiteral("Odd"));
     const auto folder = odd.addFolder(1, QStringLiteral("Ünïcode"));
