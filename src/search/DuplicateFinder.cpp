@@ -339,7 +339,7 @@ QByteArray FoundDuplicates::gatherLines(std::size_t from, std::size_t to) const 
     return lines;
 }
 
-std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
+std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables) {
     // The first reading: every key, range by range.
     std::vector<KeyRange> ranges;
     for (qsizetype v = 0; v < scan.volumes.size(); ++v) {
@@ -354,7 +354,6 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan) {
     }
     // The folders of the large volumes are read alongside the keys: the second reading would
     // otherwise wait for them, its other threads idle.
-    SharedFolderTables folderTables;
     std::vector<QString> folderTablesAhead;
     for (const DuplicateVolume& volume : scan.volumes) {
         if (volume.rows >= kRangeIds)

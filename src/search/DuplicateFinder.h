@@ -16,6 +16,8 @@
 
 namespace mendor {
 
+class SharedFolderTables;
+
 struct DuplicateVolume {
     QString name;
     QString tableName;
@@ -62,7 +64,8 @@ private:
 };
 
 /// Nothing when gAbort was set while reading. A table or range that cannot be read contributes
-/// no rows.
-std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan);
+/// no rows. The folders tables of the volumes are taken from folderTables, or loaded into it:
+/// the searches of one database's folders and of its files share them.
+std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables);
 
 } // namespace mendor

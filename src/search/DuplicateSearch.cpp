@@ -1,5 +1,6 @@
 // The duplicate search of search/SearchRun.h.
 #include "search/DuplicateFinder.h"
+#include "search/ScanPipeline.h"
 #include "search/SearchRun.h"
 #include "search/SqliteConditionWriter.h"
 #include "shell/Flags.h"
@@ -99,6 +100,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
         bool folders;
     };
     const Pass passes[] = {{request.searchFolders, true}, {request.searchFiles, false}};
+    SharedFolderTables folderTables;
     for (const Pass& pass : passes) {
         if (!pass.wanted || !where)
             continue;
@@ -119,7 +121,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             continue;
         }
         observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
-        std::optional<FoundDuplicates> found = FindDuplicates(scan);
+        std::optional<FoundDuplicates> found = FindDuplicates(scan, folderTables);
         if (!found) {
             outcome.end = SearchEnd::AbortedBeforeReading;
             break;
