@@ -82,8 +82,14 @@ struct KeyRow {
     std::size_t hash = 0;
     std::size_t keyStart = 0; ///< the folded name in the chunk's keys
     std::size_t keyLength = 0;
-    std::size_t group = 0; ///< in the key groups of the row's partition (hash % partitions)
+    std::size_t group = 0; ///< in the key groups of the row's partition (partitionOf its hash)
 };
+
+// The partition of a key's hash among count: from the hash's upper half, scaled rather than
+// divided (the hash tables take the lower bits), as this is asked several times for every row.
+std::size_t partitionOf(std::size_t hash, std::size_t count) {
+    return std::size_t((std::uint64_t(hash) >> 32) * count >> 32);
+}
 
 // The keys of one range, in ID order.
 struct KeyChunk {
@@ -385,10 +391,11 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
             std::vector<KeyRow>& rows = chunk.rows;
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 // The table is far larger than the caches: its slot for a later row is asked for now.
-                if (r + kPrefetchRows < rows.size() && rows[r + kPrefetchRows].hash % partitions == partition)
+                if (r + kPrefetchRows < rows.size() &&
+                    partitionOf(rows[r + kPrefetchRows].hash, partitions) == partition)
                     groups[partition].prefetch(rows[r + kPrefetchRows].hash);
                 KeyRow& row = rows[r];
-                if (row.hash % partitions == partition)
+                if (partitionOf(row.hash, partitions) == partition)
                     row.group =
                         groups[partition].add(keys.substr(row.keyStart, row.keyLength), row.size, row.hash);
             }
@@ -438,9 +445,9 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
         for (std::size_t r = 0; r < rows.size(); ++r) {
             if (r + kPrefetchRows < rows.size()) {
                 const KeyRow& later = rows[r + kPrefetchRows];
-                __builtin_prefetch(&nextPlace[later.hash % partitions][later.group]);
+                __builtin_prefetch(&nextPlace[partitionOf(later.hash, partitions)][later.group]);
             }
-            std::size_t& next = nextPlace[rows[r].hash % partitions][rows[r].group];
+            std::size_t& next = nextPlace[partitionOf(rows[r].hash, partitions)][rows[r].group];
             if (next != kSingle)
                 wanted.push_back({ranges[c].volume, rows[r].id, next++});
         }
