@@ -31,6 +31,8 @@ constexpr std::uint64_t kSeekGap = 64;
 constexpr int kMaxThreads = 4;
 // Rows between the one grouped or placed and the one whose memory is asked for ahead.
 constexpr std::size_t kPrefetchRows = 16;
+// Room for a usual key, reserved ahead.
+constexpr std::size_t kKeyBytes = 24;
 // Room for a usual line, reserved ahead.
 constexpr qsizetype kLineBytes = 192;
 
@@ -163,8 +165,10 @@ void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& 
     rows.bind(1, range.firstId);
     if (range.endId)
         rows.bind(2, *range.endId);
-    chunk.rows.reserve(
-        std::size_t(std::clamp<std::int64_t>(scan.volumes[qsizetype(range.volume)].rows, 0, kRangeIds)));
+    const std::size_t expected =
+        std::size_t(std::clamp<std::int64_t>(scan.volumes[qsizetype(range.volume)].rows, 0, kRangeIds));
+    chunk.rows.reserve(expected);
+    chunk.keys.reserve(expected * kKeyBytes);
     while (rows.step()) {
         // A row without a name (or size) equals no other in the stored query.
         const QByteArrayView name = rows.columnUtf8(1);
