@@ -10,6 +10,7 @@
 
 #include <future>
 #include <QStringList>
+#include <vector>
 
 namespace mendor {
 
@@ -95,18 +96,15 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     const std::optional<QString> where = request.condition.isEmpty() ? std::optional<QString>(QString())
                                                                      : TranslateCondition(request.condition);
 
-    struct Pass {
-        bool wanted;
-        bool folders;
-    };
-    const Pass passes[] = {{request.searchFolders, true}, {request.searchFiles, false}};
-    SharedFolderTables folderTables;
-    for (const Pass& pass : passes) {
-        if (!pass.wanted || !where)
+    // The queries of both passes are stored first; then both are searched at once, so that the
+    // short search of the folders fills the gaps in that of the files, and listed in turn.
+    std::vector<DuplicateScan> scans;
+    for (const bool folders : {true, false}) {
+        if (!(folders ? request.searchFolders : request.searchFiles) || !where)
             continue;
         DuplicateScan scan;
         scan.databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
-        scan.folders = pass.folders;
+        scan.folders = folders;
         scan.where = *where;
         scan.bySize = request.bySize;
         scan.asLines = observer.takesLines();
@@ -115,13 +113,22 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             scan.volumes = scopeVolumes(db, request.volumeName);
             if (scan.volumes.isEmpty())
                 continue;
-            storeQueries(db, allTablesSql(scan.volumes, pass.folders, *where), request.bySize);
+            storeQueries(db, allTablesSql(scan.volumes, folders, *where), request.bySize);
         } catch (const SqlError&) {
             // The database, its volumes or its queries cannot be read: nothing from this pass.
             continue;
         }
+        scans.push_back(std::move(scan));
+    }
+    SharedFolderTables folderTables;
+    std::vector<std::future<std::optional<FoundDuplicates>>> searches;
+    for (const DuplicateScan& scan : scans)
+        searches.push_back(std::async(std::launch::async,
+                                      [&scan, &folderTables] { return FindDuplicates(scan, folderTables); }));
+    for (std::size_t k = 0; k < scans.size(); ++k) {
+        const DuplicateScan& scan = scans[k];
         observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
-        std::optional<FoundDuplicates> found = FindDuplicates(scan, folderTables);
+        std::optional<FoundDuplicates> found = searches[k].get();
         if (!found) {
             outcome.end = SearchEnd::AbortedBeforeReading;
             break;
@@ -175,7 +182,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             } else {
                 batch.append(std::move(found->row(place)));
             }
-            ++(pass.folders ? outcome.folders : outcome.files);
+            ++(scan.folders ? outcome.folders : outcome.files);
             if (++inQuery % kRowsBetweenChecks == 0) {
                 sendLines();
                 if (!batch.isEmpty())
