@@ -240,8 +240,8 @@ QList<ChooserDatabase> ReadChooserDatabases(const QString& dataPath, ConnectionP
     std::atomic<std::size_t> next = 0;
     const auto readNext = [&] {
         for (std::size_t k; (k = next++) < volumes.size();)
-            volumes[k] =
-                readChooserVolumes(dataPath + QLatin1Char('/') + result[qsizetype(k)].fileName, connections);
+            volumes[k] = readChooserVolumes(dataPath + QLatin1Char('/') + result.at(qsizetype(k)).fileName,
+                                            connections);
     };
     std::thread helper;
     if (volumes.size() > 1)
