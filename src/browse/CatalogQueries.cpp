@@ -1,10 +1,15 @@
 #include "browse/CatalogQueries.h"
 
+#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "store/DatabaseList.h"
 #include "store/Schema.h"
 
+#include <atomic>
+#include <optional>
 #include <QFileInfo>
+#include <thread>
+#include <vector>
 
 namespace mendor {
 
@@ -200,20 +205,52 @@ std::optional<VolumeFigures> ReadVolumeFigures(const QString& databasePath, cons
     }
 }
 
-QList<ChooserDatabase> ReadChooserDatabases(const QString& dataPath) {
-    QList<ChooserDatabase> result;
-    for (const QString& fileName : DatabaseFileNames(dataPath)) {
-        result.append(ChooserDatabase{fileName, {}});
-        try {
-            Database db = Database::openReadOnly(dataPath + QLatin1Char('/') + fileName);
-            Statement volumes = db.prepare(QStringLiteral("SELECT \"name\", \"volumetype\" FROM \"index\" "
-                                                          "ORDER BY \"name\" COLLATE NOCASE ASC"));
-            while (volumes.step())
-                result.last().volumes.append({volumes.columnText(0), int(volumes.columnInt(1))});
-        } catch (const SqlError&) {
-            // An unreadable file shows as a database without volumes.
-        }
+namespace {
+
+// The volumes of one database by name; what was read before an error, or nothing.
+QList<ChooserVolume> readChooserVolumes(const QString& path, ConnectionPool* connections) {
+    QList<ChooserVolume> volumes;
+    try {
+        std::optional<Database> own;
+        ConnectionPool::Lease lease;
+        if (connections)
+            lease = connections->take(path);
+        else
+            own.emplace(Database::openReadOnly(path));
+        Statement rows = (own ? *own : *lease)
+                             .prepare(QStringLiteral("SELECT \"name\", \"volumetype\" FROM \"index\" "
+                                                     "ORDER BY \"name\" COLLATE NOCASE ASC"));
+        while (rows.step())
+            volumes.append({rows.columnText(0), int(rows.columnInt(1))});
+    } catch (const SqlError&) {
+        // An unreadable file shows as a database without volumes.
     }
+    return volumes;
+}
+
+} // namespace
+
+QList<ChooserDatabase> ReadChooserDatabases(const QString& dataPath, ConnectionPool* connections) {
+    QList<ChooserDatabase> result;
+    for (const QString& fileName : DatabaseFileNames(dataPath))
+        result.append(ChooserDatabase{fileName, {}});
+    // Opening a database reads its whole schema, which for a hundred volumes takes longer than
+    // the query: two threads open them side by side.
+    std::vector<QList<ChooserVolume>> volumes(std::size_t(result.size()));
+    std::atomic<std::size_t> next = 0;
+    const auto readNext = [&] {
+        for (std::size_t k; (k = next++) < volumes.size();)
+            volumes[k] = readChooserVolumes(dataPath + QLatin1Char('/') + result.at(qsizetype(k)).fileName,
+                                            connections);
+    };
+    std::thread helper;
+    if (volumes.size() > 1)
+        helper = std::thread(readNext);
+    readNext();
+    if (helper.joinable())
+        helper.join();
+    for (std::size_t k = 0; k < volumes.size(); ++k)
+        result[qsizetype(k)].volumes = std::move(volumes[k]);
     return result;
 }
 

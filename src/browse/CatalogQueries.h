@@ -12,6 +12,8 @@
 
 namespace mendor {
 
+class ConnectionPool;
+
 /// One row of a volume's folders or files table.
 struct ItemRow {
     std::int64_t id = 0;
@@ -114,7 +116,8 @@ struct ChooserDatabase {
 };
 
 /// Every database file of the data folder (whatever its version), sorted as for the tree, with
-/// its volumes by name; a file that cannot be read has no volumes.
-QList<ChooserDatabase> ReadChooserDatabases(const QString& dataPath);
+/// its volumes by name; a file that cannot be read has no volumes. With connections, the
+/// databases are opened through them and stay open there for what is read next.
+QList<ChooserDatabase> ReadChooserDatabases(const QString& dataPath, ConnectionPool* connections = nullptr);
 
 } // namespace mendor

@@ -9,6 +9,7 @@
 #include "search/SearchReport.h"
 #include "search/SearchRun.h"
 #include "shell/Options.h"
+#include "store/ConnectionPool.h"
 
 #include <cstdio>
 #include <map>
@@ -146,12 +147,15 @@ int RunSearchCommand(const QCommandLineParser& parsed) {
     const std::optional<QString> condition = conditionOf(options->criteria);
     if (!condition)
         return kExitFailed;
-    const QList<ChooserDatabase> chooser = ReadChooserDatabases(gDataPath);
+    // The databases stay open from reading the scope to the end of the search.
+    ConnectionPool connections;
+    const QList<ChooserDatabase> chooser = ReadChooserDatabases(gDataPath, &connections);
     const std::optional<SearchScope> scope = ScopeFromText(chooser, options->scope);
     if (!scope)
         return fail(QStringLiteral("There is no database or volume %1.").arg(options->scope));
 
     SearchRequest request;
+    request.connections = &connections;
     request.condition = *condition;
     request.searchFolders = options->criteria.searchFolders;
     request.searchFiles = options->criteria.searchFiles;

@@ -14,19 +14,11 @@ namespace {
 
 // Ranges that the helper threads may read ahead of the one the search is taking.
 constexpr std::size_t kRangesAhead = 4;
+// Rows that they may read ahead in any number of ranges: as many as those full ranges hold.
+constexpr std::int64_t kRowsAhead = kRangesAhead * kIdsPerRange;
 constexpr int kMaxHelpers = 3;
 
 } // namespace
-
-const Database& ScanSession::database(const QString& databaseFile) {
-    std::unique_ptr<Database>& open = databases_[databaseFile];
-    if (!open) {
-        open =
-            std::make_unique<Database>(Database::openReadOnly(dataPath_ + QLatin1Char('/') + databaseFile));
-        open->preferMappedReads();
-    }
-    return *open;
-}
 
 std::shared_ptr<const FolderMap::Table>
 SharedFolderTables::get(const QString& key,
@@ -70,15 +62,12 @@ SharedFolderTables::get(const QString& key,
     return table.get();
 }
 
-FolderMap& ScanSession::folders(const QString& databaseFile, const QString& tableName) {
-    return *folders(databaseFile, tableName, true);
-}
-
-FolderMap* ScanSession::folders(const QString& databaseFile, const QString& tableName, bool wait) {
+FolderMap* ScanSession::folders(const Database& db, const QString& databaseFile, const QString& tableName,
+                                bool wait) {
     const QString key = databaseFile + QLatin1Char('/') + tableName;
     auto found = folderMaps_.find(key);
     if (found == folderMaps_.end()) {
-        const auto load = [&] { return FolderMap::loadTable(database(databaseFile), DirsTable(tableName)); };
+        const auto load = [&] { return FolderMap::loadTable(db, DirsTable(tableName)); };
         const auto table = wait ? folderTables_.get(key, load) : folderTables_.getUnlessLoading(key, load);
         if (!table)
             return nullptr;
@@ -112,7 +101,9 @@ QByteArray withLocations(const QByteArray& lines, const std::vector<std::int64_t
 ScannedRange ScanSession::read(const ScanRange& range, const QString& where, bool asLines) {
     ScannedRange scanned;
     try {
-        const Database& db = database(range.databaseFile);
+        const ConnectionPool::Lease lease =
+            connections_.take(dataPath_ + QLatin1Char('/') + range.databaseFile);
+        const Database& db = *lease;
         const QString table = range.folders ? DirsTable(range.tableName) : FilesTable(range.tableName);
         Statement rows = db.prepare(
             QStringLiteral("SELECT \"ID\", \"parent\", \"name\", \"size\", \"description\", \"attrib\", "
@@ -132,7 +123,7 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
         ResultReader& reader = *reader_;
         // While another thread reads the volume's folders, the rows are read without their
         // locations, which are put in once the folders are there.
-        FolderMap* folders = this->folders(range.databaseFile, range.tableName, false);
+        FolderMap* folders = this->folders(db, range.databaseFile, range.tableName, false);
         std::vector<std::int64_t> parents;
         if (asLines) {
             const QByteArray volume = range.volumeName.toUtf8();
@@ -145,8 +136,8 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
                 ++scanned.lineCount;
             } while (rows.step());
             if (!folders)
-                scanned.lines =
-                    withLocations(scanned.lines, parents, this->folders(range.databaseFile, range.tableName));
+                scanned.lines = withLocations(scanned.lines, parents,
+                                              *this->folders(db, range.databaseFile, range.tableName, true));
             return scanned;
         }
         do {
@@ -159,7 +150,7 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
             scanned.rows.append(std::move(row));
         } while (rows.step());
         if (!folders) {
-            FolderMap& ready = this->folders(range.databaseFile, range.tableName);
+            FolderMap& ready = *this->folders(db, range.databaseFile, range.tableName, true);
             for (qsizetype k = 0; k < scanned.rows.size(); ++k)
                 scanned.rows[k].location = ready.path(parents[std::size_t(k)]);
         }
@@ -170,9 +161,18 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
 }
 
 ScanPipeline::ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
-                           ScanSession& ownSession, SharedFolderTables& folderTables)
+                           ScanSession& ownSession, SharedFolderTables& folderTables,
+                           ConnectionPool& connections)
     : dataPath_(std::move(dataPath)), where_(std::move(where)), asLines_(asLines), ranges_(std::move(ranges)),
-      ownSession_(ownSession), folderTables_(folderTables), results_(ranges_.size()) {
+      ownSession_(ownSession), folderTables_(folderTables), connections_(connections),
+      results_(ranges_.size()), claimed_(ranges_.size()) {
+    std::map<QString, std::size_t> numbers;
+    rowsBefore_.push_back(0);
+    for (const ScanRange& range : ranges_) {
+        databaseOf_.push_back(numbers.emplace(range.databaseFile, numbers.size()).first->second);
+        rowsBefore_.push_back(rowsBefore_.back() + std::max<std::int64_t>(range.rows, 0));
+    }
+    readers_.resize(numbers.size());
     if (ranges_.size() < 2)
         return;
     const int helpers = std::clamp(QThread::idealThreadCount() - 1, 0, kMaxHelpers);
@@ -190,34 +190,52 @@ ScanPipeline::~ScanPipeline() {
         thread.join();
 }
 
-std::optional<std::size_t> ScanPipeline::claim() {
-    if (stopping_ || next_ >= ranges_.size() || next_ >= taken_ + kRangesAhead)
-        return std::nullopt;
-    return next_++;
+bool ScanPipeline::withinReach(std::size_t index) const {
+    // A few ranges ahead, or as many small ones as hold as many rows: a thousand small volumes
+    // are read as far ahead as one large one.
+    return index < taken_ + kRangesAhead || rowsBefore_[index + 1] - rowsBefore_[taken_] <= kRowsAhead;
 }
 
-void ScanPipeline::store(std::size_t index, ScannedRange scanned) {
-    {
-        const std::lock_guard lock(mutex_);
-        results_[index] = std::move(scanned);
+std::optional<std::size_t> ScanPipeline::claim() {
+    while (firstUnclaimed_ < ranges_.size() && claimed_[firstUnclaimed_])
+        ++firstUnclaimed_;
+    if (stopping_ || firstUnclaimed_ >= ranges_.size() || !withinReach(firstUnclaimed_))
+        return std::nullopt;
+    // Threads that keep to databases of their own open each database about once: opening one
+    // reads its whole schema, which costs more than the queries of a small volume.
+    std::size_t chosen = firstUnclaimed_;
+    for (std::size_t k = firstUnclaimed_; k < ranges_.size() && withinReach(k); ++k) {
+        if (!claimed_[k] && readers_[databaseOf_[k]] == 0) {
+            chosen = k;
+            break;
+        }
     }
-    changed_.notify_all();
+    claimed_[chosen] = true;
+    ++readers_[databaseOf_[chosen]];
+    return chosen;
+}
+
+void ScanPipeline::read(ScanSession& session, std::size_t index, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    ScannedRange scanned = session.read(ranges_[index], where_, asLines_);
+    lock.lock();
+    results_[index] = std::move(scanned);
+    --readers_[databaseOf_[index]];
 }
 
 void ScanPipeline::work() {
-    ScanSession session(dataPath_, folderTables_);
+    ScanSession session(connections_, dataPath_, folderTables_);
+    std::unique_lock lock(mutex_);
     while (true) {
         std::optional<std::size_t> index;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] {
-                return stopping_ || next_ >= ranges_.size() || next_ < taken_ + kRangesAhead;
-            });
+        changed_.wait(lock, [&] {
             index = claim();
-        }
+            return index || stopping_ || firstUnclaimed_ >= ranges_.size();
+        });
         if (!index)
             return;
-        store(*index, session.read(ranges_[*index], where_, asLines_));
+        read(session, *index, lock);
+        changed_.notify_all();
     }
 }
 
@@ -231,10 +249,8 @@ ScannedRange ScanPipeline::take(std::size_t index) {
             changed_.wait(lock, [&] { return results_[index].has_value(); });
             break;
         }
-        lock.unlock();
-        ScannedRange scanned = ownSession_.read(ranges_[*mine], where_, asLines_);
-        lock.lock();
-        results_[*mine] = std::move(scanned);
+        read(ownSession_, *mine, lock);
+        changed_.notify_all();
     }
     ScannedRange scanned = std::move(*results_[index]);
     results_[index].reset();

@@ -1,11 +1,13 @@
 #pragma once
 // The reading side of the normal search: the chosen tables are cut into ranges of IDs, and the
-// ranges are read on several threads, each with its own connections and folder maps, while the
-// search takes the finished ranges in their order. The threads keep at most a few ranges ahead
-// of the search, so a search of a million rows never holds more than those ranges in memory.
+// ranges are read on several threads, each with its own folder maps and a connection lent for
+// each range, while the search takes the finished ranges in their order. The threads keep at
+// most a few ranges' worth of rows ahead of the search, so a search of a million rows never holds
+// more than those in memory.
 #include "search/FolderPaths.h"
 #include "search/ResultReader.h"
 #include "search/ResultRow.h"
+#include "store/ConnectionPool.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +26,9 @@ namespace mendor {
 
 class Database;
 
+/// IDs per range: a table of a million rows is read as some thirty ranges.
+inline constexpr std::int64_t kIdsPerRange = 32768;
+
 /// One range of IDs of one volume table.
 struct ScanRange {
     QString databaseFile;
@@ -32,6 +37,7 @@ struct ScanRange {
     bool folders = false;
     std::int64_t firstId = 0;
     std::optional<std::int64_t> endId; ///< exclusive; none: to the end of the table
+    std::int64_t rows = 0;             ///< about how many rows it holds, as the volume's index row says
 };
 
 struct ScannedRange {
@@ -60,28 +66,25 @@ private:
     std::map<QString, std::shared_future<std::shared_ptr<const FolderMap::Table>>> tables_;
 };
 
-/// The connections and folder maps of one reading thread.
+/// The folder maps of one reading thread, and the connections it is lent.
 class ScanSession {
 public:
-    ScanSession(QString dataPath, SharedFolderTables& folderTables)
-        : dataPath_(std::move(dataPath)), folderTables_(folderTables) {}
+    ScanSession(ConnectionPool& connections, QString dataPath, SharedFolderTables& folderTables)
+        : connections_(connections), dataPath_(std::move(dataPath)), folderTables_(folderTables) {}
     ScanSession(const ScanSession&) = delete;
     ScanSession& operator=(const ScanSession&) = delete;
 
-    /// Opened once and kept; raises SqlError when the file cannot be opened.
-    const Database& database(const QString& databaseFile);
-    /// Loaded once; empty when the folders table cannot be read.
-    FolderMap& folders(const QString& databaseFile, const QString& tableName);
     /// Reads one range with the condition (SQLite), as rows or as lines.
     ScannedRange read(const ScanRange& range, const QString& where, bool asLines);
 
 private:
-    /// Nothing when wait is false and another thread is loading them.
-    FolderMap* folders(const QString& databaseFile, const QString& tableName, bool wait);
+    /// Loaded once; empty when the folders table cannot be read. Nothing when wait is false and
+    /// another thread is loading them.
+    FolderMap* folders(const Database& db, const QString& databaseFile, const QString& tableName, bool wait);
 
+    ConnectionPool& connections_;
     QString dataPath_;
     SharedFolderTables& folderTables_;
-    std::map<QString, std::unique_ptr<Database>> databases_;
     std::map<QString, FolderMap> folderMaps_;
     std::optional<ResultReader> reader_;
 };
@@ -91,7 +94,7 @@ public:
     /// Starts helper threads (one less than the processors, at most three). The search's own
     /// thread reads ranges not yet begun while it waits for the one it takes.
     ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
-                 ScanSession& ownSession, SharedFolderTables& folderTables);
+                 ScanSession& ownSession, SharedFolderTables& folderTables, ConnectionPool& connections);
     /// Lets the threads finish the range in hand and waits for them.
     ~ScanPipeline();
     ScanPipeline(const ScanPipeline&) = delete;
@@ -102,22 +105,29 @@ public:
 
 private:
     void work();
-    /// Claims the next range not yet begun, under the lock; nothing when there is none, or when
-    /// the threads are as far ahead of the search as they may be.
+    /// Claims a range not yet begun, under the lock: the first in a database that no other thread
+    /// is reading, else the first of all. Nothing when there is none, or when the threads are as
+    /// far ahead of the search as they may be.
     std::optional<std::size_t> claim();
-    void store(std::size_t index, ScannedRange scanned);
+    bool withinReach(std::size_t index) const;
+    void read(ScanSession& session, std::size_t index, std::unique_lock<std::mutex>& lock);
 
     QString dataPath_;
     QString where_;
     bool asLines_;
     std::vector<ScanRange> ranges_;
+    std::vector<std::size_t> databaseOf_;  ///< per range: its database's number
+    std::vector<std::int64_t> rowsBefore_; ///< per range and one more: the rows of the ranges before it
     ScanSession& ownSession_;
     SharedFolderTables& folderTables_;
+    ConnectionPool& connections_;
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::optional<ScannedRange>> results_;
-    std::size_t next_ = 0;  ///< the next range not yet begun
+    std::vector<bool> claimed_;
+    std::vector<int> readers_; ///< per database: the threads reading one of its ranges now
+    std::size_t firstUnclaimed_ = 0;
     std::size_t taken_ = 0; ///< ranges handed to the search
     bool stopping_ = false;
     std::vector<std::thread> threads_;

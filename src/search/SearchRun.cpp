@@ -5,6 +5,7 @@
 #include "search/SqliteConditionWriter.h"
 #include "shell/Flags.h"
 #include "shell/TextFormats.h"
+#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "store/JetPattern.h"
 #include "store/Schema.h"
@@ -36,9 +37,6 @@ QString finalStatus(const SearchOutcome& outcome) {
     return QString();
 }
 
-// IDs per range: a table of a million rows is read as some thirty ranges.
-constexpr std::int64_t kRangeIds = 32768;
-
 struct IndexEntry {
     QString tableName;
     std::int64_t rows = 0; ///< folders and files as counted in the index row
@@ -55,17 +53,19 @@ struct TablePlan {
 // The index rows of each database, read once: folded name to table name and size.
 class VolumeIndex {
 public:
-    explicit VolumeIndex(ScanSession& session) : session_(session) {}
+    VolumeIndex(ConnectionPool& connections, QString dataPath)
+        : connections_(connections), dataPath_(std::move(dataPath)) {}
 
     std::optional<IndexEntry> find(const QString& databaseFile, const QString& volumeName) {
         auto database = entries_.find(databaseFile);
         if (database == entries_.end()) {
             std::map<std::string, IndexEntry> volumes;
             try {
+                const ConnectionPool::Lease db =
+                    connections_.take(dataPath_ + QLatin1Char('/') + databaseFile);
                 Statement rows =
-                    session_.database(databaseFile)
-                        .prepare(QStringLiteral("SELECT \"name\", \"tablename\", \"dirs\", \"files\" "
-                                                "FROM \"index\" ORDER BY rowid"));
+                    db->prepare(QStringLiteral("SELECT \"name\", \"tablename\", \"dirs\", \"files\" "
+                                               "FROM \"index\" ORDER BY rowid"));
                 while (rows.step()) {
                     const QByteArrayView name = rows.columnUtf8(0);
                     // The first of two rows with the same name is the one a lookup finds.
@@ -85,7 +85,8 @@ public:
     }
 
 private:
-    ScanSession& session_;
+    ConnectionPool& connections_;
+    QString dataPath_;
     std::map<QString, std::map<std::string, IndexEntry>> entries_;
 };
 
@@ -93,16 +94,17 @@ private:
 // range takes every ID beyond, so that nothing is missed whatever the index row says.
 void addRanges(std::vector<ScanRange>& ranges, const SearchTarget& target, const IndexEntry& entry,
                bool folders) {
-    const std::int64_t count = std::clamp<std::int64_t>(entry.rows / kRangeIds + 1, 1, 1 << 20);
+    const std::int64_t count = std::clamp<std::int64_t>(entry.rows / kIdsPerRange + 1, 1, 1 << 20);
     for (std::int64_t k = 0; k < count; ++k) {
         ScanRange range{target.databaseFile,
                         entry.tableName,
                         target.volumeName,
                         folders,
-                        k == 0 ? std::numeric_limits<std::int64_t>::min() : k * kRangeIds,
-                        std::nullopt};
+                        k == 0 ? std::numeric_limits<std::int64_t>::min() : k * kIdsPerRange,
+                        std::nullopt,
+                        std::clamp<std::int64_t>(entry.rows - k * kIdsPerRange, 0, kIdsPerRange)};
         if (k + 1 < count)
-            range.endId = (k + 1) * kRangeIds;
+            range.endId = (k + 1) * kIdsPerRange;
         ranges.push_back(std::move(range));
     }
 }
@@ -119,9 +121,11 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
         TranslateCondition(request.condition + QStringLiteral(" and parent > 0"));
 
     // Pass 1 the folders tables, pass 2 the files tables; the volumes in the chooser's order.
+    ConnectionPool ownConnections;
+    ConnectionPool& connections = request.connections ? *request.connections : ownConnections;
     SharedFolderTables folderTables;
-    ScanSession session(request.dataPath, folderTables);
-    VolumeIndex index(session);
+    ScanSession session(connections, request.dataPath, folderTables);
+    VolumeIndex index(connections, request.dataPath);
     std::vector<TablePlan> tables;
     std::vector<ScanRange> ranges;
     for (const bool folders : {true, false}) {
@@ -140,7 +144,7 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
     }
     const bool asLines = observer.takesLines() && !request.writeReport;
     ScanPipeline pipeline(request.dataPath, where.value_or(QString()), asLines, std::move(ranges), session,
-                          folderTables);
+                          folderTables, connections);
 
     // After every kRowsBetweenChecks rows: the rows so far, the status, a pause and the Abort.
     const auto checkpoint = [&] {

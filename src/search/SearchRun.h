@@ -18,6 +18,8 @@
 
 namespace mendor {
 
+class ConnectionPool;
+
 /// Rows are handed over, the status text renewed and gAbort polled after this many rows.
 inline constexpr int kRowsBetweenChecks = 26;
 
@@ -62,6 +64,9 @@ struct SearchRequest {
     QList<SearchTarget> targets;
     QString dataPath;
     bool writeReport = true;
+    /// Connections already open to the targets' databases (the scope was read through them), or
+    /// none: the search opens its own.
+    ConnectionPool* connections = nullptr;
 };
 
 /// Pass 1 reads the folders tables of every target (when folders are searched), pass 2 the files

@@ -6,6 +6,7 @@
 #include "search/SearchReport.h"
 #include "shell/Flags.h"
 #include "shell/TextFormats.h"
+#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "support/CatalogFixture.h"
 
@@ -287,6 +288,33 @@ TEST_F(SearchRunTest, DuplicatesComeInTheOrderOfTheStoredQuery) {
     }
 }
 
+TEST_F(SearchRunTest, ManySmallVolumesOfSeveralDatabasesComeInTheChoosersOrder) {
+    // More tables than the threads may read ahead, spread over databases that the threads take
+    // apart: the rows still come volume by volume, in the chooser's order.
+    QStringList expected;
+    for (const QString& database : {QStringLiteral("Set1"), QStringLiteral("Set2"), QStringLiteral("Set3")}) {
+        QList<FixtureVolume> volumes;
+        for (int v = 0; v < 12; ++v) {
+            const QString name = database + QStringLiteral("v%1").arg(v, 2, 10, QLatin1Char('0'));
+            volumes.emplace_back(name.toLower(), name);
+            volumes.back().addFile(1, QStringLiteral("x.dat"));
+            volumes.back().addFile(1, QStringLiteral("y.dat"));
+            expected << name + QStringLiteral(":x.dat") << name + QStringLiteral(":y.dat");
+        }
+        data_.addDatabase(database, volumes);
+    }
+    ConnectionPool connections;
+    const QList<ChooserDatabase> chooser = ReadChooserDatabases(data_.dataPath(), &connections);
+    SearchRequest search = request(QStringLiteral("name like \"*.dat\""));
+    search.targets = SearchTargets(chooser, SearchScope());
+    search.connections = &connections;
+    search.searchFolders = false;
+    RecordingObserver observer;
+    RunSearch(search, observer);
+    EXPECT_EQ(observer.found.mid(0, expected.size()), expected);
+    EXPECT_EQ(observer.found.size(), expected.size() + 100); // and then the files of Work
+}
+
 TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
     FixtureVolume odd(QStringLiteral("0dd"), QStringLiteral("Odd"));
     const auto folder = odd.addFolder(1, QStringLiteral("Ünïcode"));
@@ -321,9 +349,11 @@ TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
 
 TEST_F(SearchRunTest, RowsReadWhileAnotherThreadLoadsTheFoldersGetTheirLocationsAfter) {
     const ScanRange range{"Music.mdb", "0002ffff", "Music CD", false, 0, std::nullopt};
+    ConnectionPool connections;
     for (const bool asLines : {false, true}) {
         SharedFolderTables ready;
-        const ScannedRange expected = ScanSession(data_.dataPath(), ready).read(range, "1", asLines);
+        const ScannedRange expected =
+            ScanSession(connections, data_.dataPath(), ready).read(range, "1", asLines);
         SharedFolderTables loading;
         std::promise<void> started;
         std::thread loader([&] {
@@ -335,7 +365,8 @@ TEST_F(SearchRunTest, RowsReadWhileAnotherThreadLoadsTheFoldersGetTheirLocations
             });
         });
         started.get_future().wait();
-        const ScannedRange deferred = ScanSession(data_.dataPath(), loading).read(range, "1", asLines);
+        const ScannedRange deferred =
+            ScanSession(connections, data_.dataPath(), loading).read(range, "1", asLines);
         loader.join();
         EXPECT_EQ(deferred.lines, expected.lines);
         EXPECT_EQ(linesOf(deferred.rows), linesOf(expected.rows));

@@ -1,11 +1,13 @@
 #include "store/Database.h"
 
+#include "store/ConnectionPool.h"
 #include "store/Schema.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +39,29 @@ TEST(Database, MissingForeignAndTruncatedFilesRaiseClearErrors) {
     } catch (const SqlError&) {
         SUCCEED();
     }
+}
+
+TEST(Database, PooledConnectionsAreLentOneAtATimeAndReused) {
+    QTemporaryDir dir;
+    const QString path = freshCopy(dir);
+    ConnectionPool pool;
+    std::set<const Database*> opened;
+    {
+        ConnectionPool::Lease lease = pool.take(path);
+        // A connection in use is never lent twice: a second reader gets its own.
+        const ConnectionPool::Lease second = pool.take(path);
+        opened = {&*lease, &*second};
+        ASSERT_EQ(opened.size(), 2u);
+        const ConnectionPool::Lease moved = std::move(lease);
+        EXPECT_FALSE(lease);
+        EXPECT_TRUE(opened.contains(&*moved));
+    }
+    // Both came back once; the next two readers get them instead of new ones.
+    const ConnectionPool::Lease first = pool.take(path);
+    const ConnectionPool::Lease second = pool.take(path);
+    EXPECT_EQ((std::set<const Database*>{&*first, &*second}), opened);
+    EXPECT_TRUE(first->prepare(QStringLiteral("SELECT count(*) FROM \"index\"")).step());
+    EXPECT_THROW(pool.take(dir.filePath("absent.mdb")), SqlError);
 }
 
 TEST(Database, VolumeTablesWithDigitNamesAndQuotedIdentifiers) {
