@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <functional>
 #include <map>
 #include <QThread>
@@ -110,7 +111,12 @@ public:
         std::size_t count;
     };
 
-    KeyGroups() : slots_(1 << 12, kEmpty) {}
+    /// Room for the keys of about expected rows: the table grows, placing every key anew, only
+    /// once more than half of those rows turn out to have keys of their own.
+    explicit KeyGroups(std::size_t expected)
+        : slots_(std::bit_ceil(std::max<std::size_t>(expected, 1 << 12)), kEmpty) {
+        groups_.reserve(expected);
+    }
 
     std::size_t add(std::string_view key, std::int64_t size, std::size_t hash) {
         std::size_t slot = hash & (slots_.size() - 1);
@@ -387,7 +393,12 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
     // are compared by their first bytes first, kept beside them: the keys themselves lie all over
     // the chunks.
     const std::size_t partitions = std::size_t(threadCount());
-    std::vector<KeyGroups> groups(partitions);
+    std::size_t rows = 0;
+    for (const KeyChunk& chunk : chunks)
+        rows += chunk.rows.size();
+    std::vector<KeyGroups> groups;
+    for (std::size_t p = 0; p < partitions; ++p)
+        groups.emplace_back(rows / partitions);
     std::vector<std::vector<RepeatedKey>> repeated(partitions);
     const auto group = [&](std::size_t partition) {
         for (KeyChunk& chunk : chunks) {
