@@ -72,6 +72,12 @@ char* writeField(QByteArray& out, char* at, QByteArrayView text, qsizetype room)
 
 } // namespace
 
+void AppendLineField(QByteArray& out, QByteArrayView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    writeWellFormedField(out.data() + start, text);
+}
+
 ResultReader::ResultReader(const Statement& statement)
     : id_(requireColumn(statement, "ID")), parent_(requireColumn(statement, "parent")),
       name_(requireColumn(statement, "name")), size_(requireColumn(statement, "size")),

@@ -15,6 +15,10 @@ namespace mendor {
 
 class Statement;
 
+/// Appends a text (well-formed UTF-8, made from a QString) as one field of such a line: a tab or
+/// a line break in it becomes a blank.
+void AppendLineField(QByteArray& out, QByteArrayView text);
+
 class ResultReader {
 public:
     /// The statement's result columns must include ID, parent, name, size, description, attrib,

@@ -89,7 +89,7 @@ QByteArray withLocations(const QByteArray& lines, const std::vector<std::int64_t
         const qsizetype location = lines.indexOf('\t', lines.indexOf('\t', start) + 1) + 1;
         const qsizetype end = lines.indexOf('\n', location) + 1;
         complete.append(QByteArrayView(lines).sliced(start, location - start));
-        complete.append(folders.pathUtf8(parent));
+        AppendLineField(complete, folders.pathUtf8(parent));
         complete.append(QByteArrayView(lines).sliced(location, end - location));
         start = end;
     }
