@@ -96,30 +96,43 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     const std::optional<QString> where = request.condition.isEmpty() ? std::optional<QString>(QString())
                                                                      : TranslateCondition(request.condition);
 
-    // The queries of both passes are stored first; then both are searched at once, so that the
-    // short search of the folders fills the gaps in that of the files, and listed in turn.
+    // Both passes are searched at once, so that the short search of the folders fills the gaps in
+    // that of the files, and listed in turn. A pass's queries are stored as its listing begins, as
+    // if the passes ran one after the other (a search aborted in the first leaves the first's),
+    // but never while a search of this file is reading it: the first pass's before either search
+    // starts, the second's once its search is done.
+    const QString databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
+    QList<DuplicateVolume> volumes;
+    try {
+        if (where)
+            volumes = scopeVolumes(Database::openReadOnly(databasePath), request.volumeName);
+    } catch (const SqlError&) {
+        // The database or its volumes cannot be read: nothing is searched.
+    }
     std::vector<DuplicateScan> scans;
     for (const bool folders : {true, false}) {
-        if (!(folders ? request.searchFolders : request.searchFiles) || !where)
+        if (!(folders ? request.searchFolders : request.searchFiles) || volumes.isEmpty())
             continue;
-        DuplicateScan scan;
-        scan.databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
+        DuplicateScan& scan = scans.emplace_back();
+        scan.databasePath = databasePath;
         scan.folders = folders;
         scan.where = *where;
         scan.bySize = request.bySize;
         scan.asLines = observer.takesLines();
+        scan.volumes = volumes;
+    }
+    // The queries cannot be stored: nothing from that pass.
+    const auto stored = [&](const DuplicateScan& scan) {
         try {
             Database db = Database::open(scan.databasePath);
-            scan.volumes = scopeVolumes(db, request.volumeName);
-            if (scan.volumes.isEmpty())
-                continue;
-            storeQueries(db, allTablesSql(scan.volumes, folders, *where), request.bySize);
+            storeQueries(db, allTablesSql(scan.volumes, scan.folders, *where), request.bySize);
+            return true;
         } catch (const SqlError&) {
-            // The database, its volumes or its queries cannot be read: nothing from this pass.
-            continue;
+            return false;
         }
-        scans.push_back(std::move(scan));
-    }
+    };
+    if (!scans.empty() && !stored(scans.front()))
+        scans.erase(scans.begin());
     SharedFolderTables folderTables;
     std::vector<std::future<std::optional<FoundDuplicates>>> searches;
     for (const DuplicateScan& scan : scans)
@@ -129,6 +142,8 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
         const DuplicateScan& scan = scans[k];
         observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
         std::optional<FoundDuplicates> found = searches[k].get();
+        if (k > 0 && !stored(scan))
+            continue;
         if (!found) {
             outcome.end = SearchEnd::AbortedBeforeReading;
             break;

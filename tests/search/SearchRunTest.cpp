@@ -422,6 +422,30 @@ TEST_F(SearchRunTest, DuplicatesByNameAndByNameAndSizeAcrossVolumes) {
     RunDuplicateSearch(duplicates(QStringLiteral("name like \"*x\"y*\""), false), none);
     EXPECT_TRUE(none.found.isEmpty());
     EXPECT_EQ(viewSql("AllTables"), stored);
+
+    // The passes store their queries in turn: an abort in the first leaves the folders' queries.
+    FixtureVolume first(QStringLiteral("aa"), QStringLiteral("First"));
+    FixtureVolume second(QStringLiteral("bb"), QStringLiteral("Second"));
+    for (FixtureVolume* volume : {&first, &second})
+        volume->addFile(volume->addFolder(1, QStringLiteral("Docs")), QStringLiteral("a.txt"));
+    data_.addDatabase(QStringLiteral("Twice"), {first, second});
+    DuplicateRequest twice = duplicates(QStringLiteral("name like \"*\""), false);
+    twice.databaseFile = QStringLiteral("Twice.mdb");
+    const auto storedTables = [&] {
+        const Database db = Database::openReadOnly(data_.databasePath(QStringLiteral("Twice")));
+        Statement sql = db.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'AllTables'"));
+        return sql.step() ? sql.columnText(0) : QString();
+    };
+    RecordingObserver aborted;
+    gAbort = kFlagSet;
+    EXPECT_EQ(RunDuplicateSearch(twice, aborted).status, "ABORTED, but found 0 folder(s) and 0 file(s)");
+    EXPECT_TRUE(storedTables().contains("FROM \"bb_dirs\""));
+    EXPECT_FALSE(storedTables().contains("_files"));
+    gAbort = kFlagClear;
+    RecordingObserver completed;
+    EXPECT_EQ(RunDuplicateSearch(twice, completed).status, "Found 4 folder(s) and 2 file(s) -- DONE");
+    EXPECT_TRUE(storedTables().contains("FROM \"bb_files\""));
+
     EXPECT_TRUE(IsWholeCatalogueCondition("name like \"*.*\""));
     EXPECT_FALSE(IsWholeCatalogueCondition("name like \"*a*\""));
 }
