@@ -13,7 +13,7 @@ namespace mendor {
 namespace {
 
 // Ranges that the helper threads may read ahead of the one the search is taking.
-constexpr std::size_t kRangesAhead = 4;
+constexpr std::size_t kRangesAhead = 8;
 // Rows that they may read ahead in any number of ranges: as many as those full ranges hold.
 constexpr std::int64_t kRowsAhead = kRangesAhead * kIdsPerRange;
 constexpr int kMaxHelpers = 3;
@@ -62,12 +62,18 @@ SharedFolderTables::get(const QString& key,
     return table.get();
 }
 
-FolderMap* ScanSession::folders(const Database& db, const QString& databaseFile, const QString& tableName,
-                                bool wait) {
+FolderMap* ScanSession::folders(const QString& databaseFile, const QString& tableName, bool wait,
+                                const Database* db) {
     const QString key = databaseFile + QLatin1Char('/') + tableName;
     auto found = folderMaps_.find(key);
     if (found == folderMaps_.end()) {
-        const auto load = [&] { return FolderMap::loadTable(db, DirsTable(tableName)); };
+        const auto load = [&] {
+            if (db)
+                return FolderMap::loadTable(*db, DirsTable(tableName));
+            const ConnectionPool::Lease lease =
+                connections_.take(dataPath_ + QLatin1Char('/') + databaseFile);
+            return FolderMap::loadTable(*lease, DirsTable(tableName));
+        };
         const auto table = wait ? folderTables_.get(key, load) : folderTables_.getUnlessLoading(key, load);
         if (!table)
             return nullptr;
@@ -122,9 +128,9 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
             reader_.emplace(rows);
         ResultReader& reader = *reader_;
         // While another thread reads the volume's folders, the rows are read without their
-        // locations, which are put in once the folders are there.
-        FolderMap* folders = this->folders(db, range.databaseFile, range.tableName, false);
-        std::vector<std::int64_t> parents;
+        // locations, which are put in once the folders are there (completeLocations).
+        FolderMap* folders = this->folders(range.databaseFile, range.tableName, false, &db);
+        std::vector<std::int64_t>& parents = scanned.pendingParents;
         if (asLines) {
             const QByteArray volume = range.volumeName.toUtf8();
             do {
@@ -135,29 +141,38 @@ ScannedRange ScanSession::read(const ScanRange& range, const QString& where, boo
                                   folders ? folders->pathUtf8(parent) : QByteArrayView(), volume);
                 ++scanned.lineCount;
             } while (rows.step());
-            if (!folders)
-                scanned.lines = withLocations(scanned.lines, parents,
-                                              *this->folders(db, range.databaseFile, range.tableName, true));
-            return scanned;
-        }
-        do {
-            ResultRow row = reader.read(rows, range.folders);
-            if (folders)
-                row.location = folders->path(reader.parent(rows));
-            else
-                parents.push_back(reader.parent(rows));
-            row.volume = range.volumeName;
-            scanned.rows.append(std::move(row));
-        } while (rows.step());
-        if (!folders) {
-            FolderMap& ready = *this->folders(db, range.databaseFile, range.tableName, true);
-            for (qsizetype k = 0; k < scanned.rows.size(); ++k)
-                scanned.rows[k].location = ready.path(parents[std::size_t(k)]);
+        } else {
+            do {
+                ResultRow row = reader.read(rows, range.folders);
+                if (folders)
+                    row.location = folders->path(reader.parent(rows));
+                else
+                    parents.push_back(reader.parent(rows));
+                row.volume = range.volumeName;
+                scanned.rows.append(std::move(row));
+            } while (rows.step());
         }
     } catch (const SqlError&) {
         scanned.failed = true;
     }
+    completeLocations(scanned, range, false);
     return scanned;
+}
+
+bool ScanSession::completeLocations(ScannedRange& scanned, const ScanRange& range, bool wait) {
+    if (scanned.pendingParents.empty())
+        return true;
+    FolderMap* folders = this->folders(range.databaseFile, range.tableName, wait);
+    if (!folders)
+        return false;
+    if (scanned.rows.isEmpty()) {
+        scanned.lines = withLocations(scanned.lines, scanned.pendingParents, *folders);
+    } else {
+        for (qsizetype k = 0; k < scanned.rows.size(); ++k)
+            scanned.rows[k].location = folders->path(scanned.pendingParents[std::size_t(k)]);
+    }
+    scanned.pendingParents.clear();
+    return true;
 }
 
 ScanPipeline::ScanPipeline(QString dataPath, QString where, bool asLines, std::vector<ScanRange> ranges,
@@ -241,16 +256,26 @@ void ScanPipeline::work() {
 
 ScannedRange ScanPipeline::take(std::size_t index) {
     std::unique_lock lock(mutex_);
-    // Until the range is read, this thread reads the ranges not yet begun, as the helpers do,
-    // rather than wait: otherwise the helpers, always a range ahead, would do all the reading.
-    while (!results_[index]) {
-        const std::optional<std::size_t> mine = claim();
-        if (!mine) {
-            changed_.wait(lock, [&] { return results_[index].has_value(); });
+    // Until the range is read and has its locations, this thread reads the ranges not yet begun,
+    // as the helpers do, rather than wait: otherwise the helpers, always a range ahead, would do
+    // all the reading, and the first ranges would wait while one thread reads a large volume's
+    // folders. Nobody else touches a range once it is read.
+    const auto complete = [&](bool wait) {
+        lock.unlock();
+        const bool done = ownSession_.completeLocations(*results_[index], ranges_[index], wait);
+        lock.lock();
+        return done;
+    };
+    while (!results_[index] || !complete(false)) {
+        if (const std::optional<std::size_t> mine = claim()) {
+            read(ownSession_, *mine, lock);
+            changed_.notify_all();
+        } else if (results_[index]) {
+            complete(true);
             break;
+        } else {
+            changed_.wait(lock, [&] { return results_[index].has_value(); });
         }
-        read(ownSession_, *mine, lock);
-        changed_.notify_all();
     }
     ScannedRange scanned = std::move(*results_[index]);
     results_[index].reset();

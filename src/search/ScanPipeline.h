@@ -45,6 +45,9 @@ struct ScannedRange {
     QByteArray lines;      ///< instead of rows when lines were asked for: AppendResultLine's
     std::int64_t lineCount = 0;
     bool failed = false; ///< an error ended the reading; rows or lines hold what came before it
+    /// The parents of the rows or lines, when they were read while another thread was reading
+    /// the volume's folders: they lack their locations until completeLocations.
+    std::vector<std::int64_t> pendingParents;
 };
 
 /// The folders of each volume, read once by whichever thread needs them first and shared.
@@ -76,11 +79,15 @@ public:
 
     /// Reads one range with the condition (SQLite), as rows or as lines.
     ScannedRange read(const ScanRange& range, const QString& where, bool asLines);
+    /// Puts in the locations that a range read lacks, once its volume's folders are read (or at
+    /// once, waiting for them); false when they are still being read.
+    bool completeLocations(ScannedRange& scanned, const ScanRange& range, bool wait);
 
 private:
-    /// Loaded once; empty when the folders table cannot be read. Nothing when wait is false and
-    /// another thread is loading them.
-    FolderMap* folders(const Database& db, const QString& databaseFile, const QString& tableName, bool wait);
+    /// Loaded once (through db, or a connection of the pool); empty when the folders table cannot
+    /// be read. Nothing when wait is false and another thread is loading them.
+    FolderMap* folders(const QString& databaseFile, const QString& tableName, bool wait,
+                       const Database* db = nullptr);
 
     ConnectionPool& connections_;
     QString dataPath_;

@@ -39,7 +39,8 @@ QString finalStatus(const SearchOutcome& outcome) {
 
 struct IndexEntry {
     QString tableName;
-    std::int64_t rows = 0; ///< folders and files as counted in the index row
+    std::int64_t folders = 0; ///< as counted in the index row
+    std::int64_t files = 0;
 };
 
 // One table that the search reads, with its ranges in the pipeline.
@@ -49,6 +50,11 @@ struct TablePlan {
     std::size_t firstRange = 0;
     std::size_t endRange = 0;
 };
+
+// A count from an index row, which may hold anything: never negative, and small enough to add.
+std::int64_t plausibleCount(std::int64_t count) {
+    return std::clamp<std::int64_t>(count, 0, std::int64_t(1) << 40);
+}
 
 // The index rows of each database, read once: folded name to table name and size.
 class VolumeIndex {
@@ -70,7 +76,8 @@ public:
                     const QByteArrayView name = rows.columnUtf8(0);
                     // The first of two rows with the same name is the one a lookup finds.
                     volumes.emplace(FoldCaseUtf8(name.data(), std::size_t(name.size())),
-                                    IndexEntry{rows.columnText(1), rows.columnInt(2) + rows.columnInt(3)});
+                                    IndexEntry{rows.columnText(1), plausibleCount(rows.columnInt(2)),
+                                               plausibleCount(rows.columnInt(3))});
                 }
             } catch (const SqlError&) {
                 // A database that cannot be read contributes no volumes.
@@ -94,7 +101,10 @@ private:
 // range takes every ID beyond, so that nothing is missed whatever the index row says.
 void addRanges(std::vector<ScanRange>& ranges, const SearchTarget& target, const IndexEntry& entry,
                bool folders) {
-    const std::int64_t count = std::clamp<std::int64_t>(entry.rows / kIdsPerRange + 1, 1, 1 << 20);
+    // Folders and files take their IDs from one count: each table's IDs spread over all ranges.
+    const std::int64_t count =
+        std::clamp<std::int64_t>((entry.folders + entry.files) / kIdsPerRange + 1, 1, 1 << 20);
+    const std::int64_t rowsPerRange = (folders ? entry.folders : entry.files) / count + 1;
     for (std::int64_t k = 0; k < count; ++k) {
         ScanRange range{target.databaseFile,
                         entry.tableName,
@@ -102,7 +112,7 @@ void addRanges(std::vector<ScanRange>& ranges, const SearchTarget& target, const
                         folders,
                         k == 0 ? std::numeric_limits<std::int64_t>::min() : k * kIdsPerRange,
                         std::nullopt,
-                        std::clamp<std::int64_t>(entry.rows - k * kIdsPerRange, 0, kIdsPerRange)};
+                        rowsPerRange};
         if (k + 1 < count)
             range.endId = (k + 1) * kIdsPerRange;
         ranges.push_back(std::move(range));

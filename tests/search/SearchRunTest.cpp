@@ -369,8 +369,10 @@ TEST_F(SearchRunTest, RowsReadWhileAnotherThreadLoadsTheFoldersGetTheirLocations
             });
         });
         started.get_future().wait();
-        const ScannedRange deferred =
-            ScanSession(connections, data_.dataPath(), loading).read(range, "1", asLines);
+        ScanSession session(connections, data_.dataPath(), loading);
+        ScannedRange deferred = session.read(range, "1", asLines);
+        EXPECT_FALSE(session.completeLocations(deferred, range, false));
+        EXPECT_TRUE(session.completeLocations(deferred, range, true));
         loader.join();
         EXPECT_EQ(deferred.lines, expected.lines);
         EXPECT_EQ(linesOf(deferred.rows), linesOf(expected.rows));
