@@ -6,7 +6,10 @@
 #include "shell/Settings.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <QCommandLineParser>
 
 namespace mendor::cli {
@@ -99,6 +102,11 @@ int RunCommand(const CliCommand& command, const QStringList& arguments) {
     if (command.abortable && gInterrupted.load() && code != kExitDone)
         code = kExitAborted;
     out().flush();
+    // Output that did not all reach its file (a full disk, a closed pipe) is a failure, not
+    // a result: the caller must not take a cut-off list for the whole.
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && code == kExitDone)
+        code = fail(QStringLiteral("The output could not be written: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     err().flush();
     return code;
 }

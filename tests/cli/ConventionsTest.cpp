@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -112,6 +113,16 @@ TEST(CliConventions, ExitCodesAndMessages) {
             << result.out.toStdString();
         EXPECT_TRUE(c.err.isEmpty() ? result.err.isEmpty() : result.err.startsWith(c.err))
             << result.err.toStdString();
+    }
+    // Output that cannot all be written is a failure, whichever way the command wrote it.
+    for (const QStringList& arguments :
+         {QStringList{"volumes", "Music"}, QStringList{"search", "--name", "*"}}) {
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(MENDOR_TEST_PROGRAM_DIR "/mendor-cli", QStringList{"--home", home.dataPath()} + arguments);
+        ASSERT_TRUE(full.waitForFinished(30000));
+        EXPECT_EQ(full.exitCode(), 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(full.readAllStandardError().startsWith("The output could not be written"));
     }
     const QJsonObject volume =
         JsonOf(RunCli(home.dataPath(), {"volumes", "--json", "Music"})).at(0).toObject();
