@@ -9,6 +9,7 @@
 #include "store/Schema.h"
 
 #include <future>
+#include <optional>
 #include <QStringList>
 #include <vector>
 
@@ -102,10 +103,15 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     // but never while a search of this file is reading it: the first pass's before either search
     // starts, the second's once its search is done.
     const QString databasePath = request.dataPath + QLatin1Char('/') + request.databaseFile;
+    // One connection reads the volumes and stores the first pass's queries; it is closed before
+    // the searches read the file.
+    std::optional<Database> db;
     QList<DuplicateVolume> volumes;
     try {
-        if (where)
-            volumes = scopeVolumes(Database::openReadOnly(databasePath), request.volumeName);
+        if (where) {
+            db.emplace(Database::open(databasePath));
+            volumes = scopeVolumes(*db, request.volumeName);
+        }
     } catch (const SqlError&) {
         // The database or its volumes cannot be read: nothing is searched.
     }
@@ -124,15 +130,19 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     // The queries cannot be stored: nothing from that pass.
     const auto stored = [&](const DuplicateScan& scan) {
         try {
-            Database db = Database::open(scan.databasePath);
-            storeQueries(db, allTablesSql(scan.volumes, scan.folders, *where), request.bySize);
+            if (!db)
+                db.emplace(Database::open(scan.databasePath));
+            storeQueries(*db, allTablesSql(scan.volumes, scan.folders, *where), request.bySize);
+            db.reset();
             return true;
         } catch (const SqlError&) {
+            db.reset();
             return false;
         }
     };
     if (!scans.empty() && !stored(scans.front()))
         scans.erase(scans.begin());
+    db.reset();
     SharedFolderTables folderTables;
     std::vector<std::future<std::optional<FoundDuplicates>>> searches;
     for (const DuplicateScan& scan : scans)

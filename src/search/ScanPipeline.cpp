@@ -67,12 +67,11 @@ FolderMap* ScanSession::folders(const QString& databaseFile, const QString& tabl
     const QString key = databaseFile + QLatin1Char('/') + tableName;
     auto found = folderMaps_.find(key);
     if (found == folderMaps_.end()) {
+        // Without a connection (a range completed after its reading) nothing is read here: such
+        // a range waits only for folders that another thread is reading.
         const auto load = [&] {
-            if (db)
-                return FolderMap::loadTable(*db, DirsTable(tableName));
-            const ConnectionPool::Lease lease =
-                connections_.take(dataPath_ + QLatin1Char('/') + databaseFile);
-            return FolderMap::loadTable(*lease, DirsTable(tableName));
+            return db ? FolderMap::loadTable(*db, DirsTable(tableName))
+                      : std::make_shared<FolderMap::Table>();
         };
         const auto table = wait ? folderTables_.get(key, load) : folderTables_.getUnlessLoading(key, load);
         if (!table)

@@ -84,8 +84,8 @@ public:
     bool completeLocations(ScannedRange& scanned, const ScanRange& range, bool wait);
 
 private:
-    /// Loaded once (through db, or a connection of the pool); empty when the folders table cannot
-    /// be read. Nothing when wait is false and another thread is loading them.
+    /// Loaded once, through db; empty when the folders table cannot be read. Nothing when wait is
+    /// false and another thread is loading them.
     FolderMap* folders(const QString& databaseFile, const QString& tableName, bool wait,
                        const Database* db = nullptr);
 
