@@ -99,6 +99,7 @@ public:
         }
     }
     void status(const QString&) override {}
+    bool showsStatus() const override { return false; }
     bool takesLines() const override { return true; }
     void linesFound(QByteArrayView lines, std::int64_t) override {
         buffer_ += lines;

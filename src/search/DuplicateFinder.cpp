@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <QThread>
@@ -341,18 +342,20 @@ private:
     std::vector<Worker> workers_;
 };
 
-QByteArray FoundDuplicates::gatherLines(std::size_t from, std::size_t to) const {
+void FoundDuplicates::gatherLines(std::size_t from, std::size_t to, QByteArray& out) const {
     to = std::min(to, places());
     qsizetype bytes = 0;
     for (std::size_t place = from; place < to; ++place)
         bytes += present(place) ? spans_[place].length : 0;
-    QByteArray lines;
-    lines.reserve(bytes);
+    // The buffer keeps its memory from one block to the next.
+    out.resize(bytes);
+    char* at = out.data();
     for (std::size_t place = from; place < to; ++place) {
-        if (present(place))
-            lines.append(line(place));
+        if (present(place)) {
+            std::memcpy(at, line(place).data(), std::size_t(spans_[place].length));
+            at += spans_[place].length;
+        }
     }
-    return lines;
 }
 
 std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables) {

@@ -42,9 +42,10 @@ public:
     bool present(std::size_t place) const { return present_[place] != 0; }
     /// The row at a place (ResultRows were asked for); the caller may take it.
     ResultRow& row(std::size_t place) { return rows_[place]; }
+    /// The lines of the places from from up to to (or the last), one after the other, in place
+    /// of out's text (lines were asked for).
+    void gatherLines(std::size_t from, std::size_t to, QByteArray& out) const;
     /// The line at a place (lines were asked for).
-    /// The lines of the places from from up to to (or the last), one after the other.
-    QByteArray gatherLines(std::size_t from, std::size_t to) const;
     QByteArrayView line(std::size_t place) const {
         const Span& span = spans_[place];
         return QByteArrayView(chunks_[span.chunk]).sliced(span.start, span.length);

@@ -169,15 +169,18 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
         }
         observer.pause();
         // Lines go out as they follow each other: the lines of the next places are gathered on
-        // another thread while those before go out. Rows go out in batches.
+        // another thread while those before go out, the two buffers taking turns. Rows go out in
+        // batches.
         QByteArray block;
+        QByteArray nextBlock;
         std::size_t blockEnd = first;
         qsizetype sent = 0;
         qsizetype gathered = 0;
         std::int64_t unsent = 0;
-        const auto gather = [&found](std::size_t from) {
-            return std::async(std::launch::async,
-                              [&found, from] { return found->gatherLines(from, from + kPlacesPerBlock); });
+        const auto gather = [&found, &nextBlock](std::size_t from) {
+            return std::async(std::launch::async, [&found, &nextBlock, from] {
+                found->gatherLines(from, from + kPlacesPerBlock, nextBlock);
+            });
         };
         const auto sendLines = [&] {
             if (unsent > 0)
@@ -185,7 +188,7 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             sent = gathered;
             unsent = 0;
         };
-        std::future<QByteArray> next;
+        std::future<void> next;
         if (scan.asLines)
             next = gather(first);
         QList<ResultRow> batch;
@@ -196,7 +199,8 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
             if (scan.asLines) {
                 while (place >= blockEnd) {
                     sendLines();
-                    block = next.get();
+                    next.get();
+                    block.swap(nextBlock);
                     sent = gathered = 0;
                     blockEnd += kPlacesPerBlock;
                     if (blockEnd < found->places())
@@ -213,7 +217,8 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
                 if (!batch.isEmpty())
                     observer.rowsFound(batch);
                 batch.clear();
-                observer.status(countsText(outcome));
+                if (observer.showsStatus())
+                    observer.status(countsText(outcome));
                 observer.pause();
                 if (isAbortRequested()) {
                     outcome.end = SearchEnd::AbortedWhileReading;

@@ -158,8 +158,9 @@ SearchOutcome RunSearch(const SearchRequest& request, SearchObserver& observer) 
 
     // After every kRowsBetweenChecks rows: the rows so far, the status, a pause and the Abort.
     const auto checkpoint = [&] {
-        observer.status(
-            QStringLiteral(" Found %1 folders, and %2 files ").arg(outcome.folders).arg(outcome.files));
+        if (observer.showsStatus())
+            observer.status(
+                QStringLiteral(" Found %1 folders, and %2 files ").arg(outcome.folders).arg(outcome.files));
         observer.pause();
         if (isAbortRequested())
             outcome.end = SearchEnd::AbortedWhileReading;

@@ -31,6 +31,8 @@ public:
     /// The running status text (the normal search's is the second status panel's, the
     /// duplicate search's the first's).
     virtual void status(const QString& text) = 0;
+    /// False for an observer that shows no running status text: then none is made.
+    virtual bool showsStatus() const { return true; }
     /// Pause(1): before each table is read and after every kRowsBetweenChecks rows.
     virtual void pause() {}
 
