@@ -80,25 +80,28 @@ struct KeyRange {
     std::optional<std::int64_t> endId;
 };
 
-struct KeyRow {
-    std::int64_t id = 0;
-    std::int64_t size = 0;
-    std::size_t hash = 0;
-    std::size_t keyStart = 0; ///< the folded name in the chunk's keys
-    std::size_t keyLength = 0;
-    std::size_t group = 0; ///< in the key groups of the row's partition (partitionOf its hash)
-};
-
 // The partition of a key's hash among count: from the hash's upper half, scaled rather than
 // divided (the hash tables take the lower bits), as this is asked several times for every row.
 std::size_t partitionOf(std::size_t hash, std::size_t count) {
     return std::size_t((std::uint64_t(hash) >> 32) * count >> 32);
 }
 
-// The keys of one range, in ID order.
+// The keys of one range, in ID order, a field at a time: a million rows are read and grouped,
+// and each pass over them reads only the fields it needs.
 struct KeyChunk {
-    std::vector<KeyRow> rows;
+    std::vector<std::int64_t> ids;
+    std::vector<std::size_t> hashes;
+    std::vector<std::size_t> keyEnds; ///< where each row's folded name ends in keys (the next begins)
+    std::vector<std::int64_t> sizes;  ///< empty unless the size is part of the key
+    std::vector<std::size_t> groups;  ///< in the key groups of the row's partition (partitionOf its hash)
     std::string keys;
+
+    std::size_t rows() const { return ids.size(); }
+    std::string_view key(std::size_t row) const {
+        const std::size_t start = row == 0 ? 0 : keyEnds[row - 1];
+        return std::string_view(keys).substr(start, keyEnds[row] - start);
+    }
+    std::int64_t size(std::size_t row) const { return sizes.empty() ? 0 : sizes[row]; }
 };
 
 // The distinct keys of one partition, each with its number of rows, in an open-addressing hash
@@ -174,23 +177,28 @@ void readKeys(const DuplicateScan& scan, const KeyRange& range, const Database& 
         rows.bind(2, *range.endId);
     const std::size_t expected =
         std::size_t(std::clamp<std::int64_t>(scan.volumes[qsizetype(range.volume)].rows, 0, kRangeIds));
-    chunk.rows.reserve(expected);
+    chunk.ids.reserve(expected);
+    chunk.hashes.reserve(expected);
+    chunk.keyEnds.reserve(expected);
+    if (scan.bySize)
+        chunk.sizes.reserve(expected);
     chunk.keys.reserve(expected * kKeyBytes);
     while (rows.step()) {
         // A row without a name (or size) equals no other in the stored query.
         const QByteArrayView name = rows.columnUtf8(1);
         if (name.isNull() || (scan.bySize && rows.isNull(2)))
             continue;
-        KeyRow row;
-        row.id = rows.columnInt(0);
-        row.size = scan.bySize ? rows.columnInt(2) : 0;
-        row.keyStart = chunk.keys.size();
+        const std::size_t keyStart = chunk.keys.size();
         AppendFoldedUtf8(chunk.keys, name.data(), std::size_t(name.size()));
-        row.keyLength = chunk.keys.size() - row.keyStart;
-        row.hash = std::hash<std::string_view>()(std::string_view(chunk.keys).substr(row.keyStart));
-        row.hash ^=
-            std::hash<std::int64_t>()(row.size) + 0x9e3779b97f4a7c15 + (row.hash << 6) + (row.hash >> 2);
-        chunk.rows.push_back(row);
+        std::size_t hash = std::hash<std::string_view>()(std::string_view(chunk.keys).substr(keyStart));
+        if (scan.bySize) {
+            const std::int64_t size = rows.columnInt(2);
+            hash ^= std::hash<std::int64_t>()(size) + 0x9e3779b97f4a7c15 + (hash << 6) + (hash >> 2);
+            chunk.sizes.push_back(size);
+        }
+        chunk.ids.push_back(rows.columnInt(0));
+        chunk.hashes.push_back(hash);
+        chunk.keyEnds.push_back(chunk.keys.size());
     }
 }
 
@@ -397,25 +405,24 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
     // the chunks.
     const std::size_t partitions = std::size_t(threadCount());
     std::size_t rows = 0;
-    for (const KeyChunk& chunk : chunks)
-        rows += chunk.rows.size();
+    for (KeyChunk& chunk : chunks) {
+        rows += chunk.rows();
+        chunk.groups.resize(chunk.rows());
+    }
     std::vector<KeyGroups> groups;
     for (std::size_t p = 0; p < partitions; ++p)
         groups.emplace_back(rows / partitions);
     std::vector<std::vector<RepeatedKey>> repeated(partitions);
     const auto group = [&](std::size_t partition) {
         for (KeyChunk& chunk : chunks) {
-            const std::string_view keys(chunk.keys);
-            std::vector<KeyRow>& rows = chunk.rows;
-            for (std::size_t r = 0; r < rows.size(); ++r) {
+            const std::vector<std::size_t>& hashes = chunk.hashes;
+            for (std::size_t r = 0; r < hashes.size(); ++r) {
                 // The table is far larger than the caches: its slot for a later row is asked for now.
-                if (r + kPrefetchRows < rows.size() &&
-                    partitionOf(rows[r + kPrefetchRows].hash, partitions) == partition)
-                    groups[partition].prefetch(rows[r + kPrefetchRows].hash);
-                KeyRow& row = rows[r];
-                if (partitionOf(row.hash, partitions) == partition)
-                    row.group =
-                        groups[partition].add(keys.substr(row.keyStart, row.keyLength), row.size, row.hash);
+                if (r + kPrefetchRows < hashes.size() &&
+                    partitionOf(hashes[r + kPrefetchRows], partitions) == partition)
+                    groups[partition].prefetch(hashes[r + kPrefetchRows]);
+                if (partitionOf(hashes[r], partitions) == partition)
+                    chunk.groups[r] = groups[partition].add(chunk.key(r), chunk.size(r), hashes[r]);
             }
         }
         const std::vector<KeyGroups::Group>& all = groups[partition].groups();
@@ -459,15 +466,14 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
     std::vector<Wanted> wanted;
     wanted.reserve(place);
     for (std::size_t c = 0; c < chunks.size(); ++c) {
-        const std::vector<KeyRow>& rows = chunks[c].rows;
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            if (r + kPrefetchRows < rows.size()) {
-                const KeyRow& later = rows[r + kPrefetchRows];
-                __builtin_prefetch(&nextPlace[partitionOf(later.hash, partitions)][later.group]);
-            }
-            std::size_t& next = nextPlace[partitionOf(rows[r].hash, partitions)][rows[r].group];
+        const KeyChunk& chunk = chunks[c];
+        for (std::size_t r = 0; r < chunk.rows(); ++r) {
+            if (r + kPrefetchRows < chunk.rows())
+                __builtin_prefetch(&nextPlace[partitionOf(chunk.hashes[r + kPrefetchRows], partitions)]
+                                             [chunk.groups[r + kPrefetchRows]]);
+            std::size_t& next = nextPlace[partitionOf(chunk.hashes[r], partitions)][chunk.groups[r]];
             if (next != kSingle)
-                wanted.push_back({ranges[c].volume, rows[r].id, next++});
+                wanted.push_back({ranges[c].volume, chunk.ids[r], next++});
         }
     }
     chunks = {};
