@@ -317,7 +317,7 @@ TEST_F(SearchRunTest, ManySmallVolumesOfSeveralDatabasesComeInTheChoosersOrder) 
 
 TEST_F(SearchRunTest, LinesForOutputAreTheRowsAsTheListShowsThem) {
     FixtureVolume odd(QStringLiteral("0dd"), QStringLiteral("Odd"));
-    const auto folder = odd.addFolder(1, QStringLiteral("Ünïcode"));
+    const auto folder = odd.addFolder(1, QStringLiteral("Ünï\tcode"));
     odd.addFile(folder, QStringLiteral("Été.txt"), 100, QStringLiteral("one\ttwo\nthree"));
     odd.addFile(1, QStringLiteral("éTÉ.TXT"), 2048);
     odd.addFile(1, QStringLiteral("bad.txt"), 100);
