@@ -36,7 +36,8 @@ QList<DuplicateVolume> scopeVolumes(const Database& db, const std::optional<QStr
         rows.bind(1, *volumeName);
     QList<DuplicateVolume> volumes;
     while (rows.step())
-        volumes.append({rows.columnText(0), rows.columnText(1), rows.columnInt(2) + rows.columnInt(3)});
+        volumes.append({rows.columnText(0), rows.columnText(1),
+                        PlausibleCount(rows.columnInt(2)) + PlausibleCount(rows.columnInt(3))});
     return volumes;
 }
 

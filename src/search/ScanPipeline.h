@@ -9,6 +9,7 @@
 #include "search/ResultRow.h"
 #include "store/ConnectionPool.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,12 @@ class Database;
 
 /// IDs per range: a table of a million rows is read as some thirty ranges.
 inline constexpr std::int64_t kIdsPerRange = 32768;
+
+/// A count from a volume's index row, which may hold anything: never negative, and small enough
+/// that sums of such counts cannot overflow.
+inline std::int64_t PlausibleCount(std::int64_t count) {
+    return std::clamp<std::int64_t>(count, 0, std::int64_t(1) << 40);
+}
 
 /// One range of IDs of one volume table.
 struct ScanRange {

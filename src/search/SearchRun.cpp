@@ -51,11 +51,6 @@ struct TablePlan {
     std::size_t endRange = 0;
 };
 
-// A count from an index row, which may hold anything: never negative, and small enough to add.
-std::int64_t plausibleCount(std::int64_t count) {
-    return std::clamp<std::int64_t>(count, 0, std::int64_t(1) << 40);
-}
-
 // The index rows of each database, read once: folded name to table name and size.
 class VolumeIndex {
 public:
@@ -76,8 +71,8 @@ public:
                     const QByteArrayView name = rows.columnUtf8(0);
                     // The first of two rows with the same name is the one a lookup finds.
                     volumes.emplace(FoldCaseUtf8(name.data(), std::size_t(name.size())),
-                                    IndexEntry{rows.columnText(1), plausibleCount(rows.columnInt(2)),
-                                               plausibleCount(rows.columnInt(3))});
+                                    IndexEntry{rows.columnText(1), PlausibleCount(rows.columnInt(2)),
+                                               PlausibleCount(rows.columnInt(3))});
                 }
             } catch (const SqlError&) {
                 // A database that cannot be read contributes no volumes.

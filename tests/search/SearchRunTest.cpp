@@ -447,6 +447,13 @@ TEST_F(SearchRunTest, DuplicatesByNameAndByNameAndSizeAcrossVolumes) {
     RecordingObserver completed;
     EXPECT_EQ(RunDuplicateSearch(twice, completed).status, "Found 4 folder(s) and 2 file(s) -- DONE");
     EXPECT_TRUE(storedTables().contains("FROM \"bb_files\""));
+    // Counts in a damaged index row that no integer can add up find the same rows.
+    {
+        Database db = Database::open(data_.databasePath(QStringLiteral("Twice")));
+        db.exec("UPDATE \"index\" SET \"dirs\" = -9223372036854775808, \"files\" = -1");
+    }
+    RecordingObserver damaged;
+    EXPECT_EQ(RunDuplicateSearch(twice, damaged).status, "Found 4 folder(s) and 2 file(s) -- DONE");
 
     EXPECT_TRUE(IsWholeCatalogueCondition("name like \"*.*\""));
     EXPECT_FALSE(IsWholeCatalogueCondition("name like \"*a*\""));
