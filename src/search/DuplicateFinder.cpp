@@ -3,6 +3,7 @@
 #include "search/ResultReader.h"
 #include "search/ScanPipeline.h"
 #include "shell/Flags.h"
+#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "store/JetFunctions.h"
 #include "store/JetPattern.h"
@@ -42,17 +43,16 @@ int threadCount() {
     return std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
 }
 
-// Runs work for the items 0 to count - 1 on several threads (this one among them), each with its
-// own connection and number (from 0, below threadCount()), taking the items in turn; false when
-// gAbort was set. An item that raises SqlError keeps what it did before.
-bool runInParallel(const QString& databasePath, std::size_t count,
+// Runs work for the items 0 to count - 1 on several threads (this one among them), each with a
+// connection of its own from connections and a number (from 0, below threadCount()), taking the
+// items in turn; false when gAbort was set. An item that raises SqlError keeps what it did before.
+bool runInParallel(ConnectionPool& connections, const QString& databasePath, std::size_t count,
                    const std::function<void(std::size_t item, const Database& db, int worker)>& work) {
     std::atomic<std::size_t> next{0};
     const auto worker = [&](int number) {
-        std::optional<Database> db;
+        ConnectionPool::Lease db;
         try {
-            db.emplace(Database::openReadOnly(databasePath));
-            db->preferMappedReads();
+            db = connections.take(databasePath);
         } catch (const SqlError&) {
             // The other threads, or none, read the items.
             return;
@@ -237,8 +237,9 @@ struct Wanted {
 class DuplicateReading {
 public:
     DuplicateReading(const DuplicateScan& scan, const std::vector<Wanted>& wanted, FoundDuplicates& found,
-                     SharedFolderTables& folderTables)
-        : scan_(scan), wanted_(wanted), found_(found), folderTables_(folderTables) {
+                     SharedFolderTables& folderTables, ConnectionPool& connections)
+        : scan_(scan), wanted_(wanted), found_(found), folderTables_(folderTables),
+          connections_(connections) {
         found_.present_.assign(wanted.size(), 0);
         if (scan.asLines)
             found_.spans_.resize(wanted.size());
@@ -258,7 +259,7 @@ public:
     }
 
     bool run() {
-        return runInParallel(scan_.databasePath, portions_.size(),
+        return runInParallel(connections_, scan_.databasePath, portions_.size(),
                              [this](std::size_t item, const Database& db, int worker) {
                                  read(item, db, workers_[std::size_t(worker)]);
                              });
@@ -347,6 +348,7 @@ private:
     FoundDuplicates& found_;
     std::vector<std::pair<std::size_t, std::size_t>> portions_;
     SharedFolderTables& folderTables_;
+    ConnectionPool& connections_;
     std::vector<Worker> workers_;
 };
 
@@ -366,7 +368,8 @@ void FoundDuplicates::gatherLines(std::size_t from, std::size_t to, QByteArray& 
     }
 }
 
-std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables) {
+std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables,
+                                              ConnectionPool& connections) {
     // The first reading: every key, range by range.
     std::vector<KeyRange> ranges;
     for (qsizetype v = 0; v < scan.volumes.size(); ++v) {
@@ -387,7 +390,7 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
             folderTablesAhead.push_back(DirsTable(volume.tableName));
     }
     std::vector<KeyChunk> chunks(ranges.size());
-    if (!runInParallel(scan.databasePath, folderTablesAhead.size() + ranges.size(),
+    if (!runInParallel(connections, scan.databasePath, folderTablesAhead.size() + ranges.size(),
                        [&](std::size_t item, const Database& db, int) {
                            if (item < folderTablesAhead.size()) {
                                const QString& dirs = folderTablesAhead[item];
@@ -480,7 +483,7 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
     groups = {};
 
     FoundDuplicates found;
-    DuplicateReading reading(scan, wanted, found, folderTables);
+    DuplicateReading reading(scan, wanted, found, folderTables, connections);
     if (!reading.run())
         return std::nullopt;
     return found;
