@@ -3,7 +3,6 @@
 #include "search/ResultReader.h"
 #include "search/ScanPipeline.h"
 #include "shell/Flags.h"
-#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "store/JetFunctions.h"
 #include "store/JetPattern.h"
@@ -43,16 +42,17 @@ int threadCount() {
     return std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
 }
 
-// Runs work for the items 0 to count - 1 on several threads (this one among them), each with a
-// connection of its own from connections and a number (from 0, below threadCount()), taking the
-// items in turn; false when gAbort was set. An item that raises SqlError keeps what it did before.
-bool runInParallel(ConnectionPool& connections, const QString& databasePath, std::size_t count,
+// Runs work for the items 0 to count - 1 on several threads (this one among them), each with its
+// own connection and number (from 0, below threadCount()), taking the items in turn; false when
+// gAbort was set. An item that raises SqlError keeps what it did before.
+bool runInParallel(const QString& databasePath, std::size_t count,
                    const std::function<void(std::size_t item, const Database& db, int worker)>& work) {
     std::atomic<std::size_t> next{0};
     const auto worker = [&](int number) {
-        ConnectionPool::Lease db;
+        std::optional<Database> db;
         try {
-            db = connections.take(databasePath);
+            db.emplace(Database::openReadOnly(databasePath));
+            db->preferMappedReads();
         } catch (const SqlError&) {
             // The other threads, or none, read the items.
             return;
@@ -237,9 +237,8 @@ struct Wanted {
 class DuplicateReading {
 public:
     DuplicateReading(const DuplicateScan& scan, const std::vector<Wanted>& wanted, FoundDuplicates& found,
-                     SharedFolderTables& folderTables, ConnectionPool& connections)
-        : scan_(scan), wanted_(wanted), found_(found), folderTables_(folderTables),
-          connections_(connections) {
+                     SharedFolderTables& folderTables)
+        : scan_(scan), wanted_(wanted), found_(found), folderTables_(folderTables) {
         found_.present_.assign(wanted.size(), 0);
         if (scan.asLines)
             found_.spans_.resize(wanted.size());
@@ -259,7 +258,7 @@ public:
     }
 
     bool run() {
-        return runInParallel(connections_, scan_.databasePath, portions_.size(),
+        return runInParallel(scan_.databasePath, portions_.size(),
                              [this](std::size_t item, const Database& db, int worker) {
                                  read(item, db, workers_[std::size_t(worker)]);
                              });
@@ -348,7 +347,6 @@ private:
     FoundDuplicates& found_;
     std::vector<std::pair<std::size_t, std::size_t>> portions_;
     SharedFolderTables& folderTables_;
-    ConnectionPool& connections_;
     std::vector<Worker> workers_;
 };
 
@@ -368,8 +366,7 @@ void FoundDuplicates::gatherLines(std::size_t from, std::size_t to, QByteArray& 
     }
 }
 
-std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables,
-                                              ConnectionPool& connections) {
+std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables) {
     // The first reading: every key, range by range.
     std::vector<KeyRange> ranges;
     for (qsizetype v = 0; v < scan.volumes.size(); ++v) {
@@ -390,7 +387,7 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
             folderTablesAhead.push_back(DirsTable(volume.tableName));
     }
     std::vector<KeyChunk> chunks(ranges.size());
-    if (!runInParallel(connections, scan.databasePath, folderTablesAhead.size() + ranges.size(),
+    if (!runInParallel(scan.databasePath, folderTablesAhead.size() + ranges.size(),
                        [&](std::size_t item, const Database& db, int) {
                            if (item < folderTablesAhead.size()) {
                                const QString& dirs = folderTablesAhead[item];
@@ -483,7 +480,7 @@ std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedF
     groups = {};
 
     FoundDuplicates found;
-    DuplicateReading reading(scan, wanted, found, folderTables, connections);
+    DuplicateReading reading(scan, wanted, found, folderTables);
     if (!reading.run())
         return std::nullopt;
     return found;

@@ -16,7 +16,6 @@
 
 namespace mendor {
 
-class ConnectionPool;
 class SharedFolderTables;
 
 struct DuplicateVolume {
@@ -66,10 +65,8 @@ private:
 };
 
 /// Nothing when gAbort was set while reading. A table or range that cannot be read contributes
-/// no rows. The folders tables of the volumes are taken from folderTables, or loaded into it,
-/// and the connections lent by connections: the searches of one database's folders and of its
-/// files share both.
-std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables,
-                                              ConnectionPool& connections);
+/// no rows. The folders tables of the volumes are taken from folderTables, or loaded into it:
+/// the searches of one database's folders and of its files share them.
+std::optional<FoundDuplicates> FindDuplicates(const DuplicateScan& scan, SharedFolderTables& folderTables);
 
 } // namespace mendor

@@ -4,7 +4,6 @@
 #include "search/SearchRun.h"
 #include "search/SqliteConditionWriter.h"
 #include "shell/Flags.h"
-#include "store/ConnectionPool.h"
 #include "store/Database.h"
 #include "store/JetFunctions.h"
 #include "store/Schema.h"
@@ -145,16 +144,11 @@ SearchOutcome RunDuplicateSearch(const DuplicateRequest& request, SearchObserver
     if (!scans.empty() && !stored(scans.front()))
         scans.erase(scans.begin());
     db.reset();
-    // Both searches and both their readings take their connections from one pool: opening the
-    // file reads its whole schema. Idle connections hold no lock, so the second pass's queries
-    // can still be stored.
     SharedFolderTables folderTables;
-    ConnectionPool connections;
     std::vector<std::future<std::optional<FoundDuplicates>>> searches;
     for (const DuplicateScan& scan : scans)
-        searches.push_back(std::async(std::launch::async, [&scan, &folderTables, &connections] {
-            return FindDuplicates(scan, folderTables, connections);
-        }));
+        searches.push_back(std::async(std::launch::async,
+                                      [&scan, &folderTables] { return FindDuplicates(scan, folderTables); }));
     for (std::size_t k = 0; k < scans.size(); ++k) {
         const DuplicateScan& scan = scans[k];
         observer.status(QStringLiteral("  Searching Duplicate Files/Folders  "));
